@@ -1,0 +1,14 @@
+// The closure check: every name in a bag of a place is a transition of the
+// model and every name in a bag of a transition is a place. Reads only.
+#ifndef MAROVEL_MODEL_CONSISTENCY_H_
+#define MAROVEL_MODEL_CONSISTENCY_H_
+
+#include "model/net_model.h"
+
+namespace marovel {
+
+bool check_consistency(const NetModel& model);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_MODEL_CONSISTENCY_H_
