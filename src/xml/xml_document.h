@@ -1,0 +1,67 @@
+// A compact, read-only XML tree loaded with expat: elements, text, comments
+// and CDATA sections, with every name, value and text held as UTF-8 bytes in
+// an arena owned by the document. Only the root element and what lies inside
+// it is kept; processing instructions and text made of white space alone are
+// dropped, and adjacent character data forms one text node.
+#ifndef MAROVEL_XML_XML_DOCUMENT_H_
+#define MAROVEL_XML_XML_DOCUMENT_H_
+
+#include <cstdint>
+#include <memory_resource>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "xml/huge_page_resource.h"
+
+namespace marovel {
+
+enum class XmlNodeType : uint8_t { kElement, kText, kComment, kCData };
+
+struct XmlAttribute {
+  std::string_view name;
+  std::string_view value;
+};
+
+struct XmlNode {
+  XmlNodeType type = XmlNodeType::kElement;
+  std::string_view name;     // elements only
+  std::string_view content;  // text, comment and CDATA nodes only
+  std::span<const XmlAttribute> attributes;  // elements only, document order
+  const XmlNode* first_child = nullptr;
+  const XmlNode* next_sibling = nullptr;
+
+  bool is_element() const { return type == XmlNodeType::kElement; }
+};
+
+class XmlDocument {
+ public:
+  XmlDocument() = default;
+  XmlDocument(const XmlDocument&) = delete;
+  XmlDocument& operator=(const XmlDocument&) = delete;
+
+  // The root element; nullptr until a load succeeds.
+  const XmlNode* root() const { return root_; }
+
+ private:
+  friend class XmlTreeBuilder;
+  std::pmr::monotonic_buffer_resource arena_{huge_page_resource()};
+  const XmlNode* root_ = nullptr;
+};
+
+// Parses a whole document held in memory into `doc`, which must be fresh.
+// On failure returns false and sets `error` to the text to log, in the form
+// "XML parsing error: '<expat's message>' at line <n>".
+bool load_xml_string(std::string_view bytes, XmlDocument& doc,
+                     std::string& error);
+
+// Loads the regular file at `path`, read in one pass through one descriptor.
+// On failure returns false and sets `error` as above, or to
+// "can't open file '<path>'", followed by " (error <n>: <reason>)" when the
+// system gave one; a directory, FIFO or device is refused that way too.
+bool load_xml_file(const std::string& path, XmlDocument& doc,
+                   std::string& error);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_XML_XML_DOCUMENT_H_
