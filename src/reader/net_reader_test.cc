@@ -1,0 +1,218 @@
+#include "reader/net_reader.h"
+
+#include <gtest/gtest.h>
+#include <wx/log.h>
+
+#include <sstream>
+#include <string>
+
+namespace marovel {
+namespace {
+
+struct ReadResult {
+  bool ok;
+  std::string out;
+  NetModel model;
+};
+
+ReadResult read(const std::string& text) {
+  XmlDocument doc;
+  std::string error;
+  EXPECT_TRUE(load_xml_string(text, doc, error)) << error;
+  ReadResult result;
+  std::ostringstream out;
+  result.ok = read_net_document(doc, result.model, out);
+  result.out = out.str();
+  return result;
+}
+
+// A net with the given list bodies; p, q are places and t, u transitions.
+std::string net(
+    const std::string& edges,
+    const std::string& places = R"(<p name="p"/><p name="q"/>)",
+    const std::string& transitions = R"(<t name="t"/><t name="u"/>)") {
+  return "<petrinet><placelist>" + places + "</placelist><transitionlist>" +
+         transitions + "</transitionlist><edgelist>" + edges +
+         "</edgelist></petrinet>";
+}
+
+std::string dump(const NodeMap& map) {
+  std::string s;
+  for (const auto& [name, node] : map) {
+    s += name + "[";
+    for (const auto& [n, k] : node.in) s += n + "*" + std::to_string(k) + " ";
+    s += "|";
+    for (const auto& [n, k] : node.out) s += " " + n + "*" + std::to_string(k);
+    s += "]";
+  }
+  return s;
+}
+
+TEST(NetReaderTest, ReadsTheNetIntoBothMapsAndTheAggregates) {
+  const ReadResult r = read(
+      "<petrinet><placelist>\n  <place name=\"p1\"/><place name=\"p2\"/>"
+      "<place name=\"lonely\"/></placelist><transitionlist><transition "
+      "name=\"t1\"/></transitionlist><edgelist>"
+      "<edge from=\"p1\" to=\"t1\" multiplicity=\"2\"/>"
+      "<edge to=\"p2\" from=\"t1\"/></edgelist></petrinet>");
+  ASSERT_TRUE(r.ok) << r.out;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(dump(r.model.p_map), "p1[| t1*2]p2[t1*1 |]");
+  EXPECT_EQ(dump(r.model.t_map), "t1[p1*2 | p2*1]");
+  ASSERT_EQ(r.model.aggregate_map.size(), 4u);
+  for (const auto& [name, set] : r.model.aggregate_map)
+    EXPECT_EQ(set, AggregateSet{name});
+}
+
+// Each row fails on one check; the message shows the order of the checks.
+TEST(NetReaderTest, ReportsTheFirstFaultOnly) {
+  const struct {
+    std::string doc;
+    std::string message;
+  } kCases[] = {
+      {"<Petrinet/>", "Wrong input file\n"},
+      {"<x:petrinet xmlns:x=\"urn:x\"/>", "Wrong input file\n"},
+      {"<petrinet><transitionlist/></petrinet>", "No placelist found\n"},
+      {"<petrinet><other><placelist><p name=\"p\"/></placelist></other>"
+       "</petrinet>",
+       "No placelist found\n"},
+      {"<petrinet><placelist>\n  \n</placelist></petrinet>",
+       "No places found\n"},
+      {"<petrinet><placelist><!-- note --></placelist></petrinet>",
+       "Can't find the place name\n"},
+      {"<petrinet><placelist>stray<p name=\"p\"/></placelist></petrinet>",
+       "Can't find the place name\n"},
+      {"<petrinet><placelist><p nom=\"p\"/></placelist></petrinet>",
+       "Can't find the place name\n"},
+      {"<petrinet><placelist><p name=\"p\"/></placelist></petrinet>",
+       "No transitionlist found\n"},
+      {"<petrinet><placelist><p name=\"p\"/></placelist><transitionlist>"
+       "</transitionlist></petrinet>",
+       "No transitions found\n"},
+      {"<petrinet><placelist><p name=\"p\"/></placelist><transitionlist>"
+       "<![CDATA[ ]]></transitionlist></petrinet>",
+       "Can't find the transition name\n"},
+      {"<petrinet><placelist><p name=\"p\"/></placelist><transitionlist>"
+       "<t name=\"t\"/></transitionlist></petrinet>",
+       "No edgelist found\n"},
+      {net(""), "No edges found\n"},
+      {net("<e to=\"t\"/>"), "Can't find the from edge\n"},
+      {net("<e/>"), "Can't find the from edge\n"},
+      {net("<e from=\"p\"/>"), "Can't find the to edge\n"},
+      {net("<e from=\"p\" to=\"q\"/>"), "Wrong edge \n"},
+      {net("<e from=\"t\" to=\"u\"/>"), "Wrong edge \n"},
+      {net("<e from=\"x\" to=\"t\"/>"), "Wrong edge \n"},
+      {net("<e from=\"t\" to=\"x\"/>"), "Wrong edge \n"},
+      {net("<e from=\"p\" to=\"t\"/><e from=\"P\" to=\"t\"/>"),
+       "Wrong edge \n"},
+  };
+  for (const auto& c : kCases) {
+    const ReadResult r = read(c.doc);
+    EXPECT_FALSE(r.ok) << c.doc;
+    EXPECT_EQ(r.out, c.message) << c.doc;
+  }
+}
+
+TEST(NetReaderTest, FindsListsInAnyOrderAndTakesTheFirstOfEach) {
+  const ReadResult r = read(
+      "<petrinet a=\"1\"><edgelist><e from=\"p\" to=\"t\"/></edgelist>"
+      "<junk/><transitionlist><t name=\"t\"/></transitionlist>"
+      "<placelist><p name=\"p\"/></placelist>"
+      "<placelist><p name=\"second\"/></placelist></petrinet>");
+  ASSERT_TRUE(r.ok) << r.out;
+  EXPECT_EQ(dump(r.model.p_map), "p[| t*1]");
+  EXPECT_FALSE(r.model.aggregate_map.contains("second"));
+
+  const ReadResult second = read(
+      "<petrinet><placelist><p name=\"p\"/></placelist><placelist><p "
+      "name=\"q\"/></placelist><transitionlist><t name=\"t\"/>"
+      "</transitionlist><edgelist><e from=\"q\" to=\"t\"/></edgelist>"
+      "</petrinet>");
+  EXPECT_EQ(second.out, "Wrong edge \n");
+}
+
+TEST(NetReaderTest, ArcsOfOneDirectionAddUpAndZeroOrNegativeEnterNothing) {
+  const ReadResult r =
+      read(net("<e from=\"p\" to=\"t\" multiplicity=\"2\"/>"
+               "<e from=\"p\" to=\"t\" multiplicity=\"3\"/>"
+               "<e from=\"t\" to=\"p\"/>"
+               "<e from=\"q\" to=\"u\" multiplicity=\"0\"/>"
+               "<e from=\"u\" to=\"q\" multiplicity=\"-4\"/>"
+               "<e from=\"p\" to=\"u\" multiplicity=\"2147483647\"/>"
+               "<e from=\"p\" to=\"u\" multiplicity=\"2147483647\"/>"));
+  ASSERT_TRUE(r.ok) << r.out;
+  EXPECT_EQ(dump(r.model.p_map), "p[t*1 | t*5 u*4294967294]");
+  EXPECT_EQ(dump(r.model.t_map), "t[p*5 | p*1]u[p*4294967294 |]");
+}
+
+TEST(NetReaderTest, NamesDeclaredTwiceOrAsBothKinds) {
+  // x is a place and a transition: as `from` it is the place, as `to` it is
+  // whatever kind the source is not.
+  const ReadResult r =
+      read(net("<e from=\"x\" to=\"t\"/><e from=\"t\" to=\"x\"/>"
+               "<e from=\"x\" to=\"x\"/><e from=\"p\" to=\"x\"/>",
+               R"(<p name="p"/><p name="x"/><p name="p"/>)",
+               R"(<t name="t"/><t name="x"/>)"));
+  ASSERT_TRUE(r.ok) << r.out;
+  EXPECT_EQ(dump(r.model.p_map), "p[| x*1]x[t*1 | t*1 x*1]");
+  EXPECT_EQ(dump(r.model.t_map), "t[x*1 | x*1]x[p*1 x*1 |]");
+  EXPECT_EQ(r.model.aggregate_map.at("x"), AggregateSet{"x"});
+  EXPECT_EQ(r.model.aggregate_map.size(), 3u);
+
+  const ReadResult wrong =
+      read(net("<e from=\"x\" to=\"q\"/>", R"(<p name="q"/><p name="x"/>)",
+               R"(<t name="x"/>)"));
+  EXPECT_EQ(wrong.out, "Wrong edge \n");
+}
+
+TEST(NetReaderTest, EmptyNamesAndAnyMemberElementName) {
+  const ReadResult r = read(net("<anything from=\"\" to=\"t\"/>",
+                                R"(<x name=""/>)", R"(<y name="t"/>)"));
+  ASSERT_TRUE(r.ok) << r.out;
+  EXPECT_EQ(dump(r.model.p_map), "[| t*1]");
+}
+
+TEST(NetReaderTest, MultiplicityConversion) {
+  const struct {
+    const char* text;
+    std::optional<int32_t> value;
+  } kCases[] = {
+      {"3", 3},
+      {"  3", 3},
+      {"+3", 3},
+      {"\t\n3", 3},
+      {"0", 0},
+      {"-7", -7},
+      {"007", 7},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"", std::nullopt},
+      {" ", std::nullopt},
+      {"3 ", std::nullopt},
+      {"1.5", std::nullopt},
+      {"0x10", std::nullopt},
+      {"abc", std::nullopt},
+      {"+", std::nullopt},
+      {"--3", std::nullopt},
+      {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(parse_multiplicity(c.text), c.value) << '"' << c.text << '"';
+
+  // A value that does not convert counts as 1.
+  const ReadResult r = read(net("<e from=\"p\" to=\"t\" multiplicity=\"x\"/>"));
+  EXPECT_EQ(dump(r.model.p_map), "p[| t*1]");
+}
+
+TEST(NetReaderTest, UnloadableFileIsReported) {
+  wxLogNull quiet;
+  NetModel model;
+  std::ostringstream out;
+  EXPECT_FALSE(read_net("/nonexistent/net.xml", model, out));
+  EXPECT_EQ(out.str(), "Can't open input file\n");
+}
+
+}  // namespace
+}  // namespace marovel
