@@ -1,0 +1,25 @@
+// The step loop of the reducer. Each step offers the net to the enabled rules
+// in priority order A to F and applies the first that matches, once. The loop
+// ends at the first step in which no rule applies, or after `max_steps`
+// steps; nothing but the model is carried from one step to the next.
+#ifndef MAROVEL_REDUCE_REDUCTION_H_
+#define MAROVEL_REDUCE_REDUCTION_H_
+
+#include <cstdint>
+#include <iosfwd>
+
+#include "model/net_model.h"
+#include "reduce/rule_set.h"
+
+namespace marovel {
+
+// Reduces `model` in place. Each application writes its line to
+// `reduction_log` unless that is null. Every step ends with a closure check;
+// a failure is reported on `out` as "\nNet inconsistent on step N\n" (steps
+// count from 0) and the loop goes on. Returns true: reduction cannot fail.
+bool run_reduction(NetModel& model, const RuleSet& rules, int32_t max_steps,
+                   std::ostream* reduction_log, std::ostream& out);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_REDUCE_REDUCTION_H_

@@ -1,0 +1,20 @@
+// The reduction log: one line per rule application, the rule's letter and a
+// colon, the names of the nodes involved separated by commas, then
+// " reduced". A null stream means the log is off.
+#ifndef MAROVEL_REDUCE_REDUCTION_LOG_H_
+#define MAROVEL_REDUCE_REDUCTION_LOG_H_
+
+#include <initializer_list>
+#include <iosfwd>
+#include <string_view>
+
+namespace marovel {
+
+// Writes the whole line in one piece, so a run that stops at any point
+// leaves only complete lines behind.
+void write_log_line(std::ostream* log, char rule,
+                    std::initializer_list<std::string_view> names);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_REDUCE_REDUCTION_LOG_H_

@@ -1,0 +1,128 @@
+// The step loop itself: the step limit, the per-step closure check and its
+// step numbers, rules that fail, and a run without a log.
+#include "reduce/reduction.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "reduce/test_net.h"
+
+namespace marovel {
+namespace {
+
+using testing::dump_aggregates;
+using testing::dump_net;
+using testing::make_net;
+using testing::rules_from;
+
+std::string inconsistent_on(const std::vector<int>& steps) {
+  std::string text;
+  for (int step : steps)
+    text += "\nNet inconsistent on step " + std::to_string(step) + "\n";
+  return text;
+}
+
+// Two rule A applications away from a single place. The dangling arc into z
+// makes every check fail, so the messages show which steps ran.
+NetModel chain_with_dangling_arc() {
+  NetModel model = make_net({"p1>t1", "p2<t1", "p2>t2", "p3<t2"});
+  node_at(model.p_map, "z").in.insert("ghost");
+  return model;
+}
+
+struct LimitCase {
+  int32_t max_steps;
+  size_t applications;
+  std::vector<int> checked_steps;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) {
+  *os << "max_steps " << c.max_steps;
+}
+
+class StepLimitTest : public ::testing::TestWithParam<LimitCase> {};
+
+TEST_P(StepLimitTest, RunsAtMostMaxStepsAndChecksEach) {
+  const LimitCase& c = GetParam();
+  NetModel model = chain_with_dangling_arc();
+  const std::string before = dump_net(model);
+  std::ostringstream log, out;
+  EXPECT_TRUE(run_reduction(model, rules_from("A"), c.max_steps, &log, out));
+
+  const std::string all_lines = "A:p1,t1,p2 reduced\nA:p1,t2,p3 reduced\n";
+  const size_t line_length = all_lines.find('\n') + 1;
+  EXPECT_EQ(log.str(), all_lines.substr(0, c.applications * line_length));
+  EXPECT_EQ(out.str(), inconsistent_on(c.checked_steps));
+  if (c.applications == 0) {
+    EXPECT_EQ(dump_net(model), before);
+  }
+}
+
+// Two applications exhaust the net: a limit of 2 stops without the final
+// empty step, a limit of 3 or more reaches it.
+INSTANTIATE_TEST_SUITE_P(
+    Limits, StepLimitTest,
+    ::testing::Values(LimitCase{INT32_MIN, 0, {}}, LimitCase{-1, 0, {}},
+                      LimitCase{0, 0, {}}, LimitCase{1, 1, {0}},
+                      LimitCase{2, 2, {0, 1}}, LimitCase{3, 2, {0, 1, 2}},
+                      LimitCase{2000000, 2, {0, 1, 2}}));
+
+TEST(RunReductionTest, NoRuleEnabledRunsOneEmptyStep) {
+  NetModel model = chain_with_dangling_arc();
+  const std::string before = dump_net(model);
+  std::ostringstream log, out;
+  run_reduction(model, RuleSet{}, 2000000, &log, out);
+  EXPECT_EQ(log.str(), "");
+  EXPECT_EQ(out.str(), inconsistent_on({0}));
+  EXPECT_EQ(dump_net(model), before);
+}
+
+// Eight loops on t go one per step; w names the last one without it naming w,
+// so the model turns inconsistent with the eighth step, step 7.
+TEST(RunReductionTest, ReportsTheStepThatBrokeClosure) {
+  NetModel model = make_net({"q1>t", "q1<t", "q2>t", "q2<t", "q3>t", "q3<t",
+                             "q4>t", "q4<t", "q5>t", "q5<t", "q6>t", "q6<t",
+                             "q7>t", "q7<t", "q8>t", "q8<t"});
+  node_at(model.t_map, "w").in.insert("q8");
+  std::ostringstream log, out;
+  run_reduction(model, rules_from("E"), 2000000, &log, out);
+  EXPECT_EQ(out.str(), inconsistent_on({7, 8}));
+  EXPECT_EQ(log.str(),
+            "E:t,q1 reduced\nE:t,q2 reduced\nE:t,q3 reduced\nE:t,q4 reduced\n"
+            "E:t,q5 reduced\nE:t,q6 reduced\nE:t,q7 reduced\nE:t,q8 reduced\n");
+}
+
+// Rule A's output place is not a place of the model: the rule reports it,
+// keeps only its aggregate additions and fails, and the step goes on to the
+// next enabled rule. The next step meets the same transition again.
+TEST(RunReductionTest, MissingOutputPlaceFailsRuleA) {
+  NetModel model = make_net({"i>t", "e>u", "e<u"});
+  node_at(model.t_map, "t").out.insert("o");
+  aggregate_at(model.aggregate_map, "o").insert("o");
+  std::ostringstream log, out;
+  run_reduction(model, rules_from("AE"), 2000000, &log, out);
+
+  const std::string missing = "\n missing place_j!\n";
+  EXPECT_EQ(out.str(),
+            missing + inconsistent_on({0}) + missing + inconsistent_on({1}));
+  EXPECT_EQ(log.str(), "E:u,e reduced\n");
+  EXPECT_EQ(dump_net(model), "places[i] transitions[t u] arcs[i>t]");
+  EXPECT_EQ(model.t_map.at("t").out.count("o"), 1u);
+  EXPECT_EQ(dump_aggregates(model), "i{i o t} u{e u}");
+}
+
+TEST(RunReductionTest, RunsWithoutLog) {
+  NetModel model = make_net({"p1>t1", "p2<t1", "p2>t2", "p3<t2"});
+  std::ostringstream out;
+  EXPECT_TRUE(run_reduction(model, RuleSet::all(), 2000000, nullptr, out));
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(dump_net(model), "places[p1] transitions[] arcs[]");
+  EXPECT_EQ(dump_aggregates(model), "p1{p1 p2 p3 t1 t2}");
+}
+
+}  // namespace
+}  // namespace marovel

@@ -1,0 +1,242 @@
+// The six rules driven through the step loop, one net per row: which lines
+// the log gets, which net and aggregates are left, and that the model stays
+// mirrored and closed after every single step.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "reduce/reduction.h"
+#include "reduce/series_rules.h"
+#include "reduce/test_net.h"
+
+namespace marovel {
+namespace {
+
+using testing::dump_aggregates;
+using testing::dump_net;
+using testing::make_net;
+using testing::mirrored_and_closed;
+using testing::rules_from;
+
+struct Case {
+  const char* name;
+  std::vector<std::string_view> arcs;
+  const char* rules;
+  std::vector<std::string> log;
+  std::string net;         // as dump_net prints it
+  std::string aggregates;  // as dump_aggregates prints it
+};
+
+const Case kCases[] = {
+    {"Chain",
+     {"p1>t1", "p2<t1", "p2>t2", "p3<t2"},
+     "ABCDEF",
+     {"A:p1,t1,p2 reduced", "A:p1,t2,p3 reduced"},
+     "places[p1] transitions[] arcs[]",
+     "p1{p1 p2 p3 t1 t2}"},
+    {"SeriesTransitionsOnly",
+     {"p1>t0", "p0<t0", "p0>t1", "p2<t1"},
+     "B",
+     {"B:t0,p0,t1 reduced"},
+     "places[p1 p2] transitions[t0] arcs[p1>t0 p2<t0]",
+     "t0{p0 t0 t1}"},
+    {"SeriesPlacesBeforeTransitions",
+     {"p1>t0", "p0<t0", "p0>t1", "p2<t1"},
+     "ABCDEF",
+     {"A:p1,t0,p0 reduced", "A:p1,t1,p2 reduced"},
+     "places[p1] transitions[] arcs[]",
+     "p1{p0 p1 p2 t0 t1}"},
+    {"WeightTwoMatchesNothing",
+     {"p0>t0*2", "p1<t0"},
+     "ABCDEF",
+     {},
+     "places[p0 p1] transitions[t0] arcs[p0>t0*2 p1<t0]",
+     ""},
+    {"ParallelPlacesThenSeries",
+     {"pa<t1", "pa>t2", "pb<t1", "pb>t2", "pc<t1", "pc>t2"},
+     "ABCDEF",
+     {"C:t1,pa,pb,t2 reduced", "C:t1,pa,pc,t2 reduced", "B:t1,pa,t2 reduced"},
+     "places[] transitions[t1] arcs[]",
+     "pa{pa pb pc} t1{pa pb pc t1 t2}"},
+    // p0 has no twin and pa's input weighs 2: neither stops the search.
+    {"ParallelPlacesNeedEqualBags",
+     {"p0<t0", "p0>t3", "pa<t1*2", "pa>t2", "pb<t1", "pb>t2", "pc<t1", "pc>t2"},
+     "C",
+     {"C:t1,pb,pc,t2 reduced"},
+     "places[p0 pa pb] transitions[t0 t1 t2 t3] "
+     "arcs[p0>t3 p0<t0 pa>t2 pa<t1*2 pb>t2 pb<t1]",
+     "pb{pb pc}"},
+    {"ParallelPlacesOnOneTransition",
+     {"pa>t", "pa<t", "pb>t", "pb<t"},
+     "C",
+     {"C:t,pa,pb,t reduced"},
+     "places[pa] transitions[t] arcs[pa>t pa<t]",
+     "pa{pa pb}"},
+    // Name order is bytewise: t10 comes before t2 and is kept.
+    {"ParallelTransitionsKeepSmallerName",
+     {"q>t2", "q>t10", "p<t2", "p<t10"},
+     "D",
+     {"D:q,t10,t2,p reduced"},
+     "places[p q] transitions[t10] arcs[p<t10 q>t10]",
+     "t10{t10 t2}"},
+    {"IsolatedLoopTakenBySeriesPlaces",
+     {"P>T", "P<T"},
+     "ABCDEF",
+     {"A:P,T,P reduced"},
+     "places[] transitions[] arcs[]",
+     "P{P T}"},
+    {"IsolatedLoopTakenBySeriesTransitions",
+     {"P>T", "P<T"},
+     "BCDEF",
+     {"B:T,P,T reduced"},
+     "places[] transitions[] arcs[]",
+     "T{P T}"},
+    {"IsolatedLoopTakenBySelfLoopPlace",
+     {"P>T", "P<T"},
+     "CDEF",
+     {"E:T,P reduced"},
+     "places[] transitions[T] arcs[]",
+     "T{P T}"},
+    {"IsolatedLoopTakenBySelfLoopTransition",
+     {"P>T", "P<T"},
+     "F",
+     {"F:T,P reduced"},
+     "places[P] transitions[] arcs[]",
+     "P{P T}"},
+    {"SeriesPlacesCarryWeights",
+     {"p1>t", "p2<t", "p2>b*3", "p1<c*2", "p2<c*3"},
+     "A",
+     {"A:p1,t,p2 reduced"},
+     "places[p1] transitions[b c] arcs[p1>b*3 p1<c*5]",
+     "p1{p1 p2 t}"},
+    {"SeriesTransitionsCarryWeights",
+     {"p<u", "p>v", "a<v*2", "a<u"},
+     "B",
+     {"B:u,p,v reduced"},
+     "places[a] transitions[u] arcs[a<u*3]",
+     "u{p u v}"},
+    {"SelfLoopPlaceLeavesOtherArcs",
+     {"q>t", "q<t", "x>t", "y<t"},
+     "E",
+     {"E:t,q reduced"},
+     "places[x y] transitions[t] arcs[x>t y<t]",
+     "t{q t}"},
+    {"SelfLoopTransitionLeavesOtherArcs",
+     {"p>tt", "p<tt", "p<a", "p>b"},
+     "F",
+     {"F:tt,p reduced"},
+     "places[p] transitions[a b] arcs[p>b p<a]",
+     "p{p tt}"},
+    {"SelfLoopOfWeightTwoMatchesNothing",
+     {"q>t*2", "q<t*2"},
+     "ABCDEF",
+     {},
+     "places[q] transitions[t] arcs[q>t*2 q<t*2]",
+     ""},
+    // A loop on a place that c also feeds is no series; the search goes on.
+    {"SeriesPlacesSkipFedLoop",
+     {"P>a", "P<a", "P<c", "q1>z", "q2<z"},
+     "A",
+     {"A:q1,z,q2 reduced"},
+     "places[P q1] transitions[a c] arcs[P>a P<a P<c]",
+     "q1{q1 q2 z}"},
+    {"FedLoopLeftToSelfLoopTransition",
+     {"P>a", "P<a", "P<c"},
+     "ABCDEF",
+     {"F:a,P reduced"},
+     "places[P] transitions[c] arcs[P<c]",
+     "P{P a}"},
+    // A loop on a transition that also feeds Q is no series; the search goes
+    // on.
+    {"SeriesTransitionsSkipFeedingLoop",
+     {"P<u", "P>u", "Q<u", "r1<x", "r1>y"},
+     "B",
+     {"B:x,r1,y reduced"},
+     "places[P Q] transitions[u x] arcs[P>u P<u Q<u]",
+     "x{r1 x y}"},
+    {"FeedingLoopLeftToSelfLoopPlace",
+     {"P<u", "P>u", "Q<u"},
+     "ABCDEF",
+     {"E:u,P reduced"},
+     "places[Q] transitions[u] arcs[Q<u]",
+     "u{P u}"},
+    // The removed transition and the removed place are both named x.
+    {"PlaceAndTransitionOfOneName",
+     {"p>x", "x<x", "x>y", "q<y"},
+     "ABCDEF",
+     {"A:p,x,x reduced", "A:p,y,q reduced"},
+     "places[p] transitions[] arcs[]",
+     "p{p q x y}"},
+    // b loops on o, so fusing o into i turns b into a loop on i, which is
+    // then isolated and fused away.
+    {"SeriesPlacesOntoLoop",
+     {"i>t", "o<t", "o>b", "o<b"},
+     "A",
+     {"A:i,t,o reduced", "A:i,b,i reduced"},
+     "places[] transitions[] arcs[]",
+     "i{b i o t}"},
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+class RulesTest : public ::testing::TestWithParam<Case> {};
+
+std::string lines(const std::vector<std::string>& log) {
+  std::string text;
+  for (const std::string& line : log) text += line + '\n';
+  return text;
+}
+
+TEST_P(RulesTest, ReducesAsExpected) {
+  const Case& c = GetParam();
+  const RuleSet rules = rules_from(c.rules);
+
+  // One step at a time: the loop carries nothing between steps but the model.
+  NetModel model = make_net(c.arcs);
+  ASSERT_TRUE(mirrored_and_closed(model));
+  std::ostringstream log, out;
+  for (int step = 0; step < 64; ++step) {
+    const std::string before = log.str();
+    run_reduction(model, rules, 1, &log, out);
+    ASSERT_TRUE(mirrored_and_closed(model)) << "after step " << step;
+    if (log.str() == before) break;
+  }
+  EXPECT_EQ(log.str(), lines(c.log));
+  EXPECT_EQ(dump_net(model), c.net);
+  EXPECT_EQ(dump_aggregates(model), c.aggregates);
+  EXPECT_EQ(out.str(), "");
+
+  NetModel whole = make_net(c.arcs);
+  std::ostringstream whole_log, whole_out;
+  EXPECT_TRUE(run_reduction(whole, rules, 2000000, &whole_log, whole_out));
+  EXPECT_EQ(whole_log.str(), log.str());
+  EXPECT_EQ(dump_net(whole), dump_net(model));
+  EXPECT_EQ(dump_aggregates(whole), dump_aggregates(model));
+  EXPECT_EQ(whole_out.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Nets, RulesTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return info.param.name;
+                         });
+
+// A neighbour that is not a node reads as one without arcs: it never
+// completes a match.
+TEST(SeriesRulesTest, DanglingNeighbourCompletesNoMatch) {
+  NetModel places;
+  node_at(places.t_map, "t").in.insert("i");
+  node_at(places.t_map, "t").out.insert("o");
+  node_at(places.p_map, "o").in.insert("t");
+  EXPECT_FALSE(find_series_places(places));
+
+  NetModel transitions;
+  node_at(transitions.p_map, "p").in.insert("u");
+  node_at(transitions.p_map, "p").out.insert("v");
+  node_at(transitions.t_map, "u").out.insert("p");
+  EXPECT_FALSE(find_series_transitions(transitions));
+}
+
+}  // namespace
+}  // namespace marovel

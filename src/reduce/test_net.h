@@ -1,0 +1,134 @@
+// Test helpers for the reduction engine: build a net from a compact arc list,
+// print a net and its aggregates in a canonical form, and check the mirror
+// and closure invariants.
+#ifndef MAROVEL_REDUCE_TEST_NET_H_
+#define MAROVEL_REDUCE_TEST_NET_H_
+
+#include <gtest/gtest.h>
+
+#include <cassert>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/net_model.h"
+#include "reduce/rule_set.h"
+
+namespace marovel::testing {
+
+// Each arc names its place first: "p>t" is an arc from place p to transition
+// t, "p<t" one from transition t to place p; "*k" appends a weight. Every
+// name gets an aggregate holding itself, as the reader declares them.
+inline NetModel make_net(const std::vector<std::string_view>& arcs) {
+  NetModel model;
+  for (std::string_view arc : arcs) {
+    const size_t op = arc.find_first_of("<>");
+    const size_t star = arc.find('*');
+    if (op == std::string_view::npos) {
+      ADD_FAILURE() << "not an arc: " << arc;
+      continue;
+    }
+    const std::string_view place = arc.substr(0, op);
+    const std::string_view transition = arc.substr(op + 1, star - op - 1);
+    const uint64_t weight =
+        star == std::string_view::npos
+            ? 1
+            : std::stoull(std::string(arc.substr(star + 1)));
+    if (arc[op] == '>') {
+      node_at(model.p_map, place).out.insert(transition, weight);
+      node_at(model.t_map, transition).in.insert(place, weight);
+    } else {
+      node_at(model.t_map, transition).out.insert(place, weight);
+      node_at(model.p_map, place).in.insert(transition, weight);
+    }
+    aggregate_at(model.aggregate_map, place).insert(std::string(place));
+    aggregate_at(model.aggregate_map, transition)
+        .insert(std::string(transition));
+  }
+  return model;
+}
+
+inline RuleSet rules_from(std::string_view letters) {
+  RuleSet rules;
+  for (char letter : letters) {
+    assert(letter >= 'A' && letter < 'A' + static_cast<int>(kRuleCount));
+    rules.set(static_cast<Rule>(letter - 'A'));
+  }
+  return rules;
+}
+
+// "places[p1 p2] transitions[t1] arcs[p1>t1 p2<t1*2]", arcs as make_net
+// takes them, read from the places' side in name order, outputs first.
+inline std::string dump_net(const NetModel& model) {
+  std::string places, transitions, arcs;
+  auto add = [](std::string& list, std::string_view item) {
+    if (!list.empty()) list += ' ';
+    list += item;
+  };
+  for (const auto& [name, node] : model.p_map) {
+    add(places, name);
+    for (const auto& [bag, op] : {std::pair{&node.out, '>'}, {&node.in, '<'}}) {
+      for (const auto& [neighbour, copies] : *bag) {
+        std::string arc = name + op + neighbour;
+        if (copies != 1) arc += '*' + std::to_string(copies);
+        add(arcs, arc);
+      }
+    }
+  }
+  for (const auto& [name, node] : model.t_map) add(transitions, name);
+  return "places[" + places + "] transitions[" + transitions + "] arcs[" +
+         arcs + "]";
+}
+
+// The aggregate sets that differ from a node standing for itself alone, as
+// "p1{p1 p2 t1} t3{}".
+inline std::string dump_aggregates(const NetModel& model) {
+  std::string text;
+  for (const auto& [name, members] : model.aggregate_map) {
+    if (members.size() == 1 && *members.begin() == name) continue;
+    if (!text.empty()) text += ' ';
+    text += name + '{';
+    const char* separator = "";
+    for (const std::string& member : members) {
+      text += separator + member;
+      separator = " ";
+    }
+    text += '}';
+  }
+  return text;
+}
+
+// Every arc is held on both sides with the same weight (mirror), and every
+// neighbour is a node of the other kind (closure).
+inline ::testing::AssertionResult mirrored_and_closed(const NetModel& model) {
+  struct Side {
+    const NodeMap* nodes;
+    const NodeMap* others;
+    const char* kind;
+  };
+  for (const Side& side : {Side{&model.p_map, &model.t_map, "place "},
+                           Side{&model.t_map, &model.p_map, "transition "}}) {
+    for (const auto& [name, node] : *side.nodes) {
+      for (const auto& [bag, other_bag] :
+           {std::pair{&node.in, &NetNode::out}, {&node.out, &NetNode::in}}) {
+        for (const auto& [neighbour, copies] : *bag) {
+          const NetNode* other = find_node(*side.others, neighbour);
+          if (other == nullptr)
+            return ::testing::AssertionFailure()
+                   << side.kind << name << " names missing " << neighbour;
+          if ((other->*other_bag).count(name) != copies)
+            return ::testing::AssertionFailure()
+                   << side.kind << name << " holds " << neighbour << " "
+                   << copies << " times, not mirrored";
+        }
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace marovel::testing
+
+#endif  // MAROVEL_REDUCE_TEST_NET_H_
