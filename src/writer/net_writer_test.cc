@@ -1,0 +1,207 @@
+#include "writer/net_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace marovel {
+namespace {
+
+struct Written {
+  bool ok;
+  std::string out;  // standard output
+  std::string xml;
+};
+
+// Writes `model` against the input document `input`, dated "DATE".
+Written write(const std::string& input, const NetModel& model) {
+  XmlDocument doc;
+  std::string error;
+  EXPECT_TRUE(load_xml_string(input, doc, error)) << error;
+  std::ostringstream out, xml;
+  Written w;
+  w.ok = write_reduced_document(doc, model, "DATE", out, xml);
+  w.out = out.str();
+  w.xml = xml.str();
+  return w;
+}
+
+void arc(NetModel& m, const std::string& from_place, const std::string& to,
+         uint64_t copies = 1) {
+  node_at(m.p_map, from_place).out.insert(to, copies);
+  node_at(m.t_map, to).in.insert(from_place, copies);
+}
+
+void merge(NetModel& m, const std::string& into,
+           std::initializer_list<const char*> members) {
+  for (const char* member : members) m.aggregate_map[into].insert(member);
+}
+
+const char kHeader[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<petrinet>\n"
+    "  <info>\n"
+    "    <generatedate>DATE</generatedate>\n"
+    "    <generatedby>marovel 0.1</generatedby>\n"
+    "    <author>ZR</author>\n"
+    "  </info>\n";
+
+TEST(NetWriterTest, ChainReducedToOnePlace) {
+  const std::string input =
+      "<petrinet><placelist>"
+      "<place name=\"p3\"><info>third</info></place>"
+      "<place name=\"p1\"><info>first</info></place>"
+      "<place name=\"p2\"><info><b>second</b></info></place>"
+      "</placelist><transitionlist>"
+      "<transition name=\"t2\"><info/></transition>"
+      "<transition name=\"t1\"><info>t-one</info></transition>"
+      "</transitionlist><edgelist><e/></edgelist></petrinet>";
+  NetModel model;
+  node_at(model.p_map, "p1");
+  merge(model, "p1", {"p1", "p2", "p3", "t1", "t2"});
+  const Written w = write(input, model);
+  ASSERT_TRUE(w.ok) << w.out;
+  EXPECT_EQ(w.out, "");
+  EXPECT_EQ(w.xml, std::string(kHeader) +
+                       "  <placelist>\n"
+                       "    <place name=\"p1\">\n"
+                       "      <info>first</info>\n"
+                       "      <aggregates>\n"
+                       "        <info>first</info>\n"
+                       "        <info>\n"
+                       "          <b>second</b>\n"
+                       "        </info>\n"
+                       "        <info>third</info>\n"
+                       "        <info>t-one</info>\n"
+                       "        <info/>\n"
+                       "      </aggregates>\n"
+                       "    </place>\n"
+                       "  </placelist>\n"
+                       "  <transitionlist/>\n"
+                       "  <edgelist/>\n"
+                       "</petrinet>\n");
+}
+
+TEST(NetWriterTest, CopiesElementsWholeAndWritesOneEdgePerDistinctArc) {
+  const std::string input =
+      "<petrinet><placelist>"
+      "<place z=\"1\" name=\"p\" a=\"2\">lead<!--c--><x/><![CDATA[ ]]></place>"
+      "<other name=\"p\"><info>second p</info></other>"
+      "<place name=\"q\"/><!-- no name -->"
+      "</placelist><transitionlist>"
+      "<transition name=\"u\"/><transition name=\"t\"/>"
+      "</transitionlist><edgelist><e/></edgelist></petrinet>";
+  NetModel model;
+  arc(model, "p", "u", 3);
+  arc(model, "p", "t");
+  node_at(model.t_map, "t").out.insert("q", 4294967296);
+  node_at(model.p_map, "q").in.insert("t", 4294967296);
+  const Written w = write(input, model);
+  ASSERT_TRUE(w.ok) << w.out;
+  EXPECT_EQ(w.xml,
+            std::string(kHeader) +
+                "  <placelist>\n"
+                "    <place z=\"1\" name=\"p\" a=\"2\">lead\n"
+                "      <!--c-->\n"
+                "      <x/>\n"
+                "      <![CDATA[ ]]>\n"
+                "    </place>\n"
+                "    <place name=\"q\"/>\n"
+                "  </placelist>\n"
+                "  <transitionlist>\n"
+                "    <transition name=\"t\"/>\n"
+                "    <transition name=\"u\"/>\n"
+                "  </transitionlist>\n"
+                "  <edgelist>\n"
+                "    <edge from=\"p\" to=\"t\" multiplicity=\"1\"/>\n"
+                "    <edge from=\"p\" to=\"u\" multiplicity=\"3\"/>\n"
+                "    <edge from=\"t\" to=\"q\" multiplicity=\"4294967296\"/>\n"
+                "  </edgelist>\n"
+                "</petrinet>\n");
+}
+
+TEST(NetWriterTest, AggregatesOfBothKindsAndMemberNamesOfTransitions) {
+  // x is a place and a transition: its transition's info is the one taken.
+  const std::string input =
+      "<petrinet><placelist>"
+      "<p name=\"x\"><info>place x</info></p>"
+      "<p name=\"a\"><info>place a</info></p>"
+      "</placelist><transitionlist>"
+      "<t name=\"x\"><info>transition x</info></t>"
+      "<t name=\"t\"><info>transition t</info><aggregates>old</aggregates></t>"
+      "</transitionlist><edgelist><e/></edgelist></petrinet>";
+  NetModel model;
+  node_at(model.t_map, "t");
+  merge(model, "t", {"t", "x", "a"});
+  const Written w = write(input, model);
+  ASSERT_TRUE(w.ok) << w.out;
+  EXPECT_EQ(w.out, "a\nt\nx\n");
+  EXPECT_NE(w.xml.find("    <t name=\"t\">\n"
+                       "      <info>transition t</info>\n"
+                       "      <aggregates>old</aggregates>\n"
+                       "      <aggregates>\n"
+                       "        <info>place a</info>\n"
+                       "        <info>transition t</info>\n"
+                       "        <info>transition x</info>\n"
+                       "      </aggregates>\n"
+                       "    </t>\n"),
+            std::string::npos)
+      << w.xml;
+}
+
+TEST(NetWriterTest, Failures) {
+  const auto doc = [](const std::string& places,
+                      const std::string& transitions) {
+    return "<anything><placelist>" + places + "</placelist><transitionlist>" +
+           transitions + "</transitionlist></anything>";
+  };
+  NetModel place_merged;
+  node_at(place_merged.p_map, "p");
+  merge(place_merged, "p", {"p", "q"});
+  NetModel transition_merged;
+  node_at(transition_merged.t_map, "t");
+  merge(transition_merged, "t", {"a", "b", "t"});
+
+  const struct {
+    std::string input;
+    const NetModel* model;
+    std::string out;
+  } kCases[] = {
+      {"<petrinet><transitionlist><t name=\"t\"/></transitionlist></petrinet>",
+       &place_merged, "No placelist found\n"},
+      {"<petrinet><placelist> </placelist></petrinet>", &place_merged,
+       "No places found\n"},
+      {"<petrinet><placelist><p/></placelist></petrinet>", &place_merged,
+       "No transitionlist found\n"},
+      {"<petrinet><placelist><p/></placelist><transitionlist>\n  \n"
+       "</transitionlist></petrinet>",
+       &place_merged, "No transitions found\n"},
+      {doc(R"(<p name="q"><info/></p>)", R"(<t name="t"/>)"), &place_merged,
+       "Inconsistent xml's 1\n"},
+      {doc(R"(<p name="p"><info/></p><p name="q"/>)", R"(<t name="t"/>)"),
+       &place_merged, "Inconsistent xml's 3\n"},
+      {doc(R"(<p name="p"><info/></p>)", R"(<t name="q"/>)"), &place_merged,
+       "Inconsistent xml's 3\n"},
+      {doc(R"(<p name="p"/>)", R"(<t name="x"/>)"), &transition_merged,
+       "Inconsistent xml's 4\n"},
+      {doc(R"(<p name="b"/>)", R"(<t name="a"><info/></t><t name="t"/>)"),
+       &transition_merged, "a\nb\nInconsistent xml's 5\n"},
+      {doc(R"(<p name="p"/>)", R"(<t name="a"><info/></t><t name="t"/>)"),
+       &transition_merged, "a\nb\nt\nInconsistent xml's 6\n"},
+  };
+  for (const auto& c : kCases) {
+    const Written w = write(c.input, *c.model);
+    EXPECT_FALSE(w.ok) << c.input;
+    EXPECT_EQ(w.out, c.out) << c.input;
+  }
+}
+
+TEST(NetWriterTest, DateIsTheCLocaleForm) {
+  // For example "Thu Dec 10 02:46:28 2026".
+  const std::string date = current_date_text();
+  EXPECT_EQ(date.size(), 24u) << date;
+}
+
+}  // namespace
+}  // namespace marovel
