@@ -1,0 +1,7 @@
+#include <iostream>
+
+#include "driver/run.h"
+
+int main(int argc, char** argv) {
+  return marovel::run_marovel(argc, argv, std::cout);
+}

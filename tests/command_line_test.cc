@@ -1,0 +1,161 @@
+// End-to-end runs of the executable: what the command line and the input
+// check decide, before and around the phases.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "tool_runner.h"
+
+namespace marovel::testing {
+namespace {
+
+constexpr int kRefused = 255;  // the process's -1
+
+const char kLogo[] =
+    "This program tries to reduce Petri net according to given "
+    "transformations.";
+
+const char kNet[] =
+    "<petrinet><placelist><p name=\"p1\"/><p name=\"p2\"/></placelist>"
+    "<transitionlist><t name=\"t1\"/></transitionlist><edgelist>"
+    "<e from=\"p1\" to=\"t1\"/><e from=\"t1\" to=\"p2\"/></edgelist>"
+    "</petrinet>";
+
+TEST(CommandLineTest, RejectedCommandLines) {
+  const struct {
+    std::vector<std::string> args;
+    std::string error;  // the parser's own text on standard error
+  } kCases[] = {
+      {{}, "The required parameter 'input file' was not specified."},
+      {{"a.xml", "b.xml"}, "Unexpected parameter 'b.xml'"},
+      {{"--bogus", "a.xml"}, "Unknown long option 'bogus'"},
+      {{"--steps=abc", "a.xml"},
+       "'abc' is not a correct numeric value for option 'steps'."},
+      {{"--steps=abc", "-h"},
+       "'abc' is not a correct numeric value for option 'steps'."},
+      {{"--steps=2147483648", "a.xml"},
+       "'2147483648' is not a correct numeric value for option 'steps'."},
+      {{"--steps", "+02147483648", "-h"},
+       "'+02147483648' is not a correct numeric value for option 'steps'."},
+      {{"--steps=-2147483649", "--bogus"},
+       "'-2147483649' is not a correct numeric value for option 'steps'."},
+      {{"--steps=1", "--steps=9999999999", "a.xml"},
+       "'9999999999' is not a correct numeric value for option 'steps'."},
+      {{"-o"}, "Option 'o' requires a value."},
+  };
+  for (const auto& c : kCases) {
+    ScratchDir dir;
+    const ToolRun run = run_tool(c.args, dir.path());
+    const std::string what = ::testing::PrintToString(c.args);
+    EXPECT_EQ(run.status, kRefused) << what;
+    EXPECT_EQ(run.out, "Parsing error\n") << what;
+    EXPECT_NE(run.err.find(kLogo), std::string::npos) << what << run.err;
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << what << run.err;
+    EXPECT_TRUE(dir.files().empty()) << what;
+  }
+}
+
+TEST(CommandLineTest, HelpPrintsUsageOnlyWhateverFollows) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-h"},
+        {"--help", "x", "y", "--bogus"},
+        {"-h", "--steps=abc"},
+        {"--steps=5", "-h", "-l", "net.xml"}}) {
+    ScratchDir dir;
+    dir.write("net.xml", kNet);
+    const ToolRun run = run_tool(args, dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(kLogo), std::string::npos);
+    EXPECT_NE(run.err.find("--steps=<num>"), std::string::npos) << run.err;
+    EXPECT_EQ(dir.files().size(), 1u);
+  }
+}
+
+TEST(CommandLineTest, InputThatIsNoReadableRegularFile) {
+  ScratchDir dir;
+  mkdir(dir.file("folder").c_str(), 0755);
+  mkfifo(dir.file("pipe").c_str(), 0644);
+  for (const char* input : {"missing.xml", "folder", "pipe", ""}) {
+    const ToolRun run = run_tool({"-l", input}, dir.path());
+    EXPECT_EQ(run.status, kRefused) << input;
+    EXPECT_EQ(run.out, "Can't open input file\n") << input;
+  }
+  EXPECT_TRUE(dir.files().empty());
+}
+
+TEST(CommandLineTest, LogIsCreatedBeforeTheReaderFails) {
+  ScratchDir dir;
+  mkdir(dir.file("nets").c_str(), 0755);
+  dir.write("nets/a.b.xml", "<wrong/>");
+  const ToolRun run = run_tool({"-l", "nets/a.b.xml"}, dir.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "Wrong input file\n");
+  EXPECT_EQ(dir.files(),
+            (std::map<std::string, std::string>{{"nets/a.b.xml", "<wrong/>"},
+                                                {"nets/a.b.log", ""}}));
+}
+
+TEST(CommandLineTest, ExtensionlessInputGetsLogBesideIt) {
+  ScratchDir dir;
+  dir.write("net", "not xml");
+  const ToolRun run = run_tool({"--log", "net"}, dir.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "Can't open input file\n");
+  EXPECT_NE(run.err.find("XML parsing error: 'syntax error' at line 1"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(dir.files().contains("net.log"));
+}
+
+TEST(CommandLineTest, LogThatWouldOverwriteTheInputIsRefused) {
+  ScratchDir dir;
+  dir.write("net.log", kNet);
+  dir.write("net.xml", kNet);
+  // The derived log of net.xml reaches the input through another path.
+  mkdir(dir.file("sub").c_str(), 0755);
+  link(dir.file("net.xml").c_str(), dir.file("sub/net.log").c_str());
+  symlink("../net.xml", dir.file("sub/net.xml").c_str());
+  for (const char* input : {"net.log", "sub/net.xml"}) {
+    const ToolRun run = run_tool({"-l", input}, dir.path());
+    EXPECT_EQ(run.status, kRefused) << input;
+    EXPECT_EQ(run.out, "Log file would overwrite input file\n") << input;
+  }
+  EXPECT_EQ(read_file(dir.file("net.log")), kNet);
+  EXPECT_EQ(read_file(dir.file("net.xml")), kNet);
+}
+
+TEST(CommandLineTest, UnopenableLogTurnsLoggingOffSilently) {
+  ScratchDir dir;
+  dir.write("net.xml", kNet);
+  mkdir(dir.file("net.log").c_str(), 0755);
+  const ToolRun run = run_tool({"-l", "net.xml"}, dir.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.find("Wrong"), std::string::npos) << run.out;
+}
+
+TEST(CommandLineTest, EmptyOutputNameIsReportedAndTheRunGoesOn) {
+  ScratchDir dir;
+  dir.write("net.xml", kNet);
+  const ToolRun run = run_tool({"-o", "", "net.xml"}, dir.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.rfind("Wrong output file name\n", 0), 0u) << run.out;
+}
+
+TEST(CommandLineTest, NonAsciiFileNamesWorkInTheCLocale) {
+  ScratchDir dir;
+  // One name in UTF-8, one in ISO-8859-1 (not valid UTF-8).
+  for (const std::string name : {"r\xc3\xa9seau.xml", "r\xe9seau.xml"}) {
+    dir.write(name, "<wrong/>");
+    const ToolRun run = run_tool({"-l", name}, dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Wrong input file\n");
+    const std::string log = name.substr(0, name.size() - 3) + "log";
+    EXPECT_TRUE(dir.files().contains(log)) << log;
+  }
+}
+
+}  // namespace
+}  // namespace marovel::testing

@@ -1,0 +1,46 @@
+// Runs the built marovel executable in a scratch folder and collects what a
+// user sees: exit status, standard output, standard error and the files left.
+#ifndef MAROVEL_TESTS_TOOL_RUNNER_H_
+#define MAROVEL_TESTS_TOOL_RUNNER_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace marovel::testing {
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// A fresh folder under the system's temporary directory, removed with it.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  void write(const std::string& name, const std::string& content) const;
+  // Every regular file below the folder, by relative path, with its content.
+  std::map<std::string, std::string> files() const;
+
+ private:
+  std::string path_;
+};
+
+// Runs the executable with `args` in `cwd`, with the locale variables
+// cleared so that the run sees the plain C locale. A `file_size_limit` above
+// zero makes every write past that many bytes of a file fail.
+ToolRun run_tool(const std::vector<std::string>& args, const std::string& cwd,
+                 long file_size_limit = 0);
+
+std::string read_file(const std::string& path);
+
+}  // namespace marovel::testing
+
+#endif  // MAROVEL_TESTS_TOOL_RUNNER_H_
