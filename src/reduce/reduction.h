@@ -17,8 +17,22 @@ namespace marovel {
 // `reduction_log` unless that is null. Every step ends with a closure check;
 // a failure is reported on `out` as "\nNet inconsistent on step N\n" (steps
 // count from 0) and the loop goes on. Returns true: reduction cannot fail.
+//
+// Matches are found through an index of candidates kept up to date step by
+// step, and the closure check looks only at what a step changed; both give
+// exactly what the scans below give, in time that does not grow with the
+// net. A model that is not closed and mirrored to begin with is reduced by
+// the scans.
 bool run_reduction(NetModel& model, const RuleSet& rules, int32_t max_steps,
                    std::ostream* reduction_log, std::ostream& out);
+
+// The same run with the reference searches: every step walks the maps from
+// their first keys (rules C and D compare every candidate with every node)
+// and ends with a closure check over every bag. Kept to check the indexed
+// run against and to measure it by.
+bool run_reduction_reference(NetModel& model, const RuleSet& rules,
+                             int32_t max_steps, std::ostream* reduction_log,
+                             std::ostream& out);
 
 }  // namespace marovel
 

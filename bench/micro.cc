@@ -1,0 +1,127 @@
+// Micro-benchmarks of the pieces a run spends its time in: loading the
+// document, reading it into the model, the rule applications of the step
+// loop, and writing the reduced document.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <sstream>
+#include <streambuf>
+#include <string>
+
+#include "bench/net_generator.h"
+#include "model/net_model.h"
+#include "reader/net_reader.h"
+#include "reduce/reduction.h"
+#include "writer/net_writer.h"
+#include "xml/xml_document.h"
+
+namespace {
+
+using namespace marovel;
+
+std::string net_text(bench::Family family, size_t nodes) {
+  std::ostringstream text;
+  bench::write_net_xml(bench::generate_net(family, nodes, 1), text);
+  return text.str();
+}
+
+NetModel model_from(const std::string& text) {
+  XmlDocument doc;
+  std::string error;
+  load_xml_string(text, doc, error);
+  NetModel model;
+  std::ostringstream out;
+  read_net_document(doc, model, out);
+  return model;
+}
+
+// A stream that drops what it is given.
+class NullBuffer : public std::streambuf {
+ protected:
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+  int overflow(int c) override { return c; }
+};
+
+void BM_LoadDocument(benchmark::State& state) {
+  const std::string text =
+      net_text(bench::Family::kRandom, static_cast<size_t>(state.range(0)));
+  for (auto _ : state) {
+    XmlDocument doc;
+    std::string error;
+    benchmark::DoNotOptimize(load_xml_string(text, doc, error));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_LoadDocument)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ReadNet(benchmark::State& state) {
+  const std::string text =
+      net_text(bench::Family::kRandom, static_cast<size_t>(state.range(0)));
+  XmlDocument doc;
+  std::string error;
+  load_xml_string(text, doc, error);
+  for (auto _ : state) {
+    NetModel model;
+    std::ostringstream out;
+    benchmark::DoNotOptimize(read_net_document(doc, model, out));
+  }
+}
+BENCHMARK(BM_ReadNet)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A whole reduction, reported per rule application.
+void BM_Reduce(benchmark::State& state, bench::Family family) {
+  const NetModel net =
+      model_from(net_text(family, static_cast<size_t>(state.range(0))));
+  int64_t applications = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    NetModel model = net;
+    std::ostringstream log, out;
+    state.ResumeTiming();
+    run_reduction(model, RuleSet::all(), 2000000, &log, out);
+    state.PauseTiming();
+    const std::string lines = log.str();
+    applications += std::count(lines.begin(), lines.end(), '\n');
+    { NetModel gone = std::move(model); }
+    state.ResumeTiming();
+  }
+  state.counters["per_application"] = benchmark::Counter(
+      static_cast<double>(applications),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK_CAPTURE(BM_Reduce, chains, bench::Family::kChains)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Reduce, twins, bench::Family::kTwins)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Reduce, random, bench::Family::kRandom)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_WriteDocument(benchmark::State& state) {
+  const std::string text =
+      net_text(bench::Family::kRandom, static_cast<size_t>(state.range(0)));
+  XmlDocument doc;
+  std::string error;
+  load_xml_string(text, doc, error);
+  NetModel model = model_from(text);
+  std::ostringstream log, out;
+  run_reduction(model, RuleSet::all(), 2000000, &log, out);
+  NullBuffer null;
+  std::ostream sink(&null);
+  for (auto _ : state) {
+    std::ostringstream messages;
+    benchmark::DoNotOptimize(
+        write_reduced_document(doc, model, "date", messages, sink));
+  }
+}
+BENCHMARK(BM_WriteDocument)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Builds a Release marovel and the bench tools, generates the benchmark nets
+# (kept between runs), and prints one table: per family and size a full
+# marovel run against `xmllint --noout` on the same file, then the reference
+# search against the indexed one at 10^4 nodes.
+#
+#   bench/run.sh                      # sizes 10^5 and 10^6, every family
+#   BENCH_SIZES="10000 100000" BENCH_FAMILIES="random twins" bench/run.sh
+#   BENCH_DIR=/tmp/b bench/run.sh     # nets, build and outputs elsewhere
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+dir=${BENCH_DIR:-$root/build/bench}
+sizes=${BENCH_SIZES:-"100000 1000000"}
+families=${BENCH_FAMILIES:-"chains twins loops random hubs late"}
+compare_size=${BENCH_COMPARE_SIZE:-10000}
+build=$dir/build
+
+"$root/scripts/install-deps.sh" time libxml2-utils
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
+  -DMAROVEL_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target marovel marovel_gen_net \
+  marovel_search_compare >/dev/null
+mkdir -p "$dir/nets" "$dir/runs"
+
+# The net of one family and size, generated once; its arc count beside it.
+net() {
+  local file=$dir/nets/$1-$2.xml
+  if [ ! -s "$file" ] || [ ! -s "$file.arcs" ]; then
+    "$build/marovel_gen_net" "$1" "$2" 1 "$file" >"$file.arcs"
+  fi
+  echo "$file"
+}
+
+# "seconds peak_kilobytes" of a command; its own exit status is ignored
+# (marovel exits with 1 after every run).
+measure() {
+  local times=$dir/runs/time.txt
+  /usr/bin/time -f "%e %M" -o "$times" "$@" >/dev/null 2>&1 || true
+  tail -n 1 "$times"
+}
+
+declare -A full_run
+printf '%-8s %8s %8s %8s | %8s %8s | %8s %8s | %6s %6s\n' family nodes arcs \
+  "in MB" "run s" "run MB" "lint s" "lint MB" "time x" "mem x"
+for family in $families; do
+  for size in $sizes; do
+    file=$(net "$family" "$size")
+    read -r run_s run_kb < <(measure "$build/marovel" \
+      -o "$dir/runs/$family-$size-reduced.xml" "$file")
+    read -r lint_s lint_kb < <(measure xmllint --noout "$file")
+    full_run[$family-$size]=$run_s
+    awk -v f="$family" -v n="$size" -v a="$(cat "$file.arcs")" \
+      -v mb="$(stat -c %s "$file")" -v rs="$run_s" -v rk="$run_kb" \
+      -v ls="$lint_s" -v lk="$lint_kb" 'BEGIN {
+        printf "%-8s %8d %8d %8.1f | %8.2f %8.0f | %8.2f %8.0f | %6.2f %6.2f\n",
+          f, n, a, mb / 1048576, rs, rk / 1024, ls, lk / 1024,
+          (ls > 0 ? rs / ls : 0), (lk > 0 ? rk / lk : 0) }'
+  done
+done
+
+# Growth of a full run from the smallest to the largest size.
+set -- $sizes
+if [ $# -ge 2 ]; then
+  small=$1
+  large=${!#}
+  echo
+  printf '%-8s %s\n' family "run time at $large / at $small"
+  for family in $families; do
+    awk -v f="$family" -v l="${full_run[$family-$large]}" \
+      -v s="${full_run[$family-$small]}" \
+      'BEGIN { printf "%-8s %.2f\n", f, (s > 0 ? l / s : 0) }'
+  done
+fi
+
+echo
+printf '%-8s %8s %8s %12s %12s %10s %12s\n' family nodes steps \
+  "reference s" "indexed s" "speed-up" "index build s"
+for family in $families; do
+  file=$(net "$family" "$compare_size")
+  read -r steps reference indexed setup < <(
+    "$build/marovel_search_compare" "$file")
+  awk -v f="$family" -v n="$compare_size" -v k="$steps" -v r="$reference" \
+    -v i="$indexed" -v b="$setup" 'BEGIN {
+      printf "%-8s %8d %8d %12.4f %12.6f %10.0f %12.4f\n", f, n, k, r, i,
+        (i > 0 ? r / i : 0), b }'
+done

@@ -1,0 +1,46 @@
+// What one rule application touches, recorded before it runs: the nodes it
+// erases and the surviving nodes whose bags it changes. It lets the closure
+// check and the match index look only at what a step changed.
+#ifndef MAROVEL_MODEL_STEP_FOOTPRINT_H_
+#define MAROVEL_MODEL_STEP_FOOTPRINT_H_
+
+#include <string>
+#include <vector>
+
+#include "model/net_model.h"
+
+namespace marovel {
+
+using NodeEntry = NodeMap::value_type;
+
+struct StepFootprint {
+  // Names of the nodes the step erases (copies: the keys go away).
+  std::vector<std::string> erased_places;
+  std::vector<std::string> erased_transitions;
+  // Surviving nodes whose bags the step changes. Map entries stay where they
+  // are until erased, so these stay valid across the step.
+  std::vector<const NodeEntry*> touched_places;
+  std::vector<const NodeEntry*> touched_transitions;
+  // Names a touched place (transition) may newly hold in a bag.
+  std::vector<std::string> gained_by_places;
+  std::vector<std::string> gained_by_transitions;
+
+  void clear();
+};
+
+// Whether a model is closed after a step, given that it was closed and
+// mirrored before it and `footprint` lists everything the step erased and
+// touched (so the former neighbours of every erased node are among the
+// touched or the erased). Gives the answer check_consistency gives, in time
+// proportional to the footprint.
+bool check_consistency_after(const NetModel& model,
+                             const StepFootprint& footprint);
+
+// Every name in a bag is a node of the other kind (closure) and every arc is
+// held on both sides with the same weight (mirror): what lets a step's
+// footprint be read off the bags of the nodes it rewrites.
+bool is_closed_and_mirrored(const NetModel& model);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_MODEL_STEP_FOOTPRINT_H_

@@ -1,0 +1,129 @@
+// An index of rule candidates that finds, for each of the six rules, exactly
+// the match the name-order scan of that rule's search returns, without
+// scanning: candidate sets ordered by name, brought up to date after each
+// application from what the application touched.
+//
+// Works on models that are closed and mirrored (every model the reader
+// builds, and every model the rules make from one); neighbours are found
+// through the bags of the changed nodes, which is sound only then.
+#ifndef MAROVEL_REDUCE_MATCH_INDEX_H_
+#define MAROVEL_REDUCE_MATCH_INDEX_H_
+
+#include <cstddef>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <utility>
+
+#include "model/net_model.h"
+#include "model/step_footprint.h"
+#include "reduce/parallel_rules.h"
+#include "reduce/rule_set.h"
+#include "reduce/self_loop_rules.h"
+#include "reduce/series_rules.h"
+
+namespace marovel {
+
+// What a rule's candidacy of a node depends on, which is what the updates
+// follow:
+//   A, transition t: its own bags; the `out` bag of its single input place
+//      i; for the loop case (output place == i) the `in` bag of i. So a
+//      changed place i re-offers the one transition of its `out` bag.
+//   B, place p: its own bags; the `in` bag of its single output transition
+//      v; for the loop case the `out` bag of v. A changed transition
+//      re-offers the one place of its `in` bag.
+//   C, place: its own bags alone decide its twin group (input, output
+//      transition); whether it is the kept one depends on the group.
+//   D, transition: likewise with the input and output place.
+//   E, F: the node's own bags alone.
+class MatchIndex {
+ public:
+  // Indexes the candidates of the enabled rules. `model` must outlive the
+  // index and change only through the steps reported to it.
+  MatchIndex(const NetModel& model, const RuleSet& rules);
+
+  // The match the rule's reference search would return. Drops candidates
+  // found stale on the way, hence not const.
+  std::optional<SeriesPlacesMatch> find_series_places();
+  std::optional<SeriesTransitionsMatch> find_series_transitions();
+  std::optional<ParallelPlacesMatch> find_parallel_places() const;
+  std::optional<ParallelTransitionsMatch> find_parallel_transitions() const;
+  std::optional<SelfLoopPlaceMatch> find_self_loop_place();
+  std::optional<SelfLoopTransitionMatch> find_self_loop_transition();
+
+  // Around each application: `before_step` lets go of the nodes the step
+  // erases or regroups, `after_step` re-offers what it touched.
+  void before_step(const StepFootprint& footprint);
+  void after_step(const StepFootprint& footprint);
+
+  // Candidates held, stale ones included (for tests and measurements).
+  size_t size() const;
+
+ private:
+  struct ByName {
+    bool operator()(const NodeEntry* a, const NodeEntry* b) const {
+      return a->first < b->first;
+    }
+  };
+  using Candidates = std::set<const NodeEntry*, ByName>;
+
+  // Nodes with one input and one output arc of weight 1, grouped by that
+  // (input, output) pair of neighbours.
+  class TwinGroups {
+   public:
+    void add(const NodeEntry* node, const NodeMap& neighbours);
+    void remove(const NodeEntry* node);
+    // The smallest node that has a twin, and the smallest of its twins.
+    std::optional<std::pair<const NodeEntry*, const NodeEntry*>> first() const;
+    size_t size() const { return group_of_.size(); }
+
+   private:
+    using Key = std::pair<const NodeEntry*, const NodeEntry*>;
+    struct KeyHash {
+      size_t operator()(const Key& key) const {
+        return std::hash<const void*>()(key.first) * 31 +
+               std::hash<const void*>()(key.second);
+      }
+    };
+    std::unordered_map<Key, Candidates, KeyHash> groups_;
+    std::unordered_map<const NodeEntry*, Key> group_of_;
+    // The smallest member of every group of two or more.
+    Candidates heads_;
+  };
+
+  void offer_place(const NodeEntry* place);
+  void offer_transition(const NodeEntry* transition);
+  void drop_place(const NodeEntry* place);
+  void drop_transition(const NodeEntry* transition);
+
+  const NetModel& model_;
+  RuleSet rules_;
+  // Supersets of the candidates of rules A, B, E and F: every node that
+  // matches is held; one that no longer matches leaves when a search
+  // meets it.
+  Candidates series_places_;         // A, transitions
+  Candidates series_transitions_;    // B, places
+  Candidates loop_places_;           // E
+  Candidates loop_transitions_;      // F
+  TwinGroups parallel_places_;       // C
+  TwinGroups parallel_transitions_;  // D
+};
+
+// The footprint of one application, read off the model before it runs.
+// Preconditions as for MatchIndex.
+void footprint_of(const NetModel& model, const SeriesPlacesMatch& match,
+                  StepFootprint& footprint);
+void footprint_of(const NetModel& model, const SeriesTransitionsMatch& match,
+                  StepFootprint& footprint);
+void footprint_of(const NetModel& model, const ParallelPlacesMatch& match,
+                  StepFootprint& footprint);
+void footprint_of(const NetModel& model, const ParallelTransitionsMatch& match,
+                  StepFootprint& footprint);
+void footprint_of(const NetModel& model, const SelfLoopPlaceMatch& match,
+                  StepFootprint& footprint);
+void footprint_of(const NetModel& model, const SelfLoopTransitionMatch& match,
+                  StepFootprint& footprint);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_REDUCE_MATCH_INDEX_H_
