@@ -50,6 +50,12 @@ std::string read_file(const std::string& path) {
 
 ToolRun run_tool(const std::vector<std::string>& args, const std::string& cwd,
                  long file_size_limit) {
+  return run_program(MAROVEL_BINARY, args, cwd, file_size_limit);
+}
+
+ToolRun run_program(const std::string& binary,
+                    const std::vector<std::string>& args,
+                    const std::string& cwd, long file_size_limit) {
   char out_name[] = "/tmp/marovel-out-XXXXXX";
   char err_name[] = "/tmp/marovel-err-XXXXXX";
   const int out_fd = mkstemp(out_name);
@@ -65,7 +71,7 @@ ToolRun run_tool(const std::vector<std::string>& args, const std::string& cwd,
   for (auto& s : env_strings) envp.push_back(s.data());
   envp.push_back(nullptr);
 
-  std::vector<std::string> argv_strings = {MAROVEL_BINARY};
+  std::vector<std::string> argv_strings = {binary};
   argv_strings.insert(argv_strings.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& s : argv_strings) argv.push_back(s.data());
@@ -84,7 +90,7 @@ ToolRun run_tool(const std::vector<std::string>& args, const std::string& cwd,
                             static_cast<rlim_t>(file_size_limit)};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
-    execve(argv[0], argv.data(), envp.data());
+    execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   int wait_status = 0;

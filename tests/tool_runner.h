@@ -1,5 +1,6 @@
-// Runs the built marovel executable in a scratch folder and collects what a
-// user sees: exit status, standard output, standard error and the files left.
+// Runs the built marovel executable (or another program) in a scratch folder
+// and collects what a user sees: exit status, standard output, standard error
+// and the files left.
 #ifndef MAROVEL_TESTS_TOOL_RUNNER_H_
 #define MAROVEL_TESTS_TOOL_RUNNER_H_
 
@@ -38,6 +39,12 @@ class ScratchDir {
 // zero makes every write past that many bytes of a file fail.
 ToolRun run_tool(const std::vector<std::string>& args, const std::string& cwd,
                  long file_size_limit = 0);
+
+// The same for another program: `binary` is a path, or a name looked up on
+// the PATH.
+ToolRun run_program(const std::string& binary,
+                    const std::vector<std::string>& args,
+                    const std::string& cwd, long file_size_limit = 0);
 
 std::string read_file(const std::string& path);
 

@@ -1,0 +1,24 @@
+// Reads one place/transition net out of a loaded PNML document: places and
+// transitions at any depth of pages, references followed to the node they
+// name, arcs checked and parallel arcs added up. Whatever marovel's format
+// cannot hold faithfully is refused with a message that names the element.
+#ifndef MAROVEL_PNML_PNML_READER_H_
+#define MAROVEL_PNML_PNML_READER_H_
+
+#include <string>
+#include <string_view>
+
+#include "pnml/pt_net.h"
+#include "xml/xml_document.h"
+
+namespace marovel {
+
+// Fills the empty `net` from `doc`, which must outlive it. `wanted_net` picks
+// a net by id; empty means the document's only net. On refusal returns false
+// and sets `error` to one line, without a final line feed.
+bool read_pnml(const XmlDocument& doc, std::string_view wanted_net, PtNet& net,
+               std::string& error);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_PNML_PNML_READER_H_

@@ -1,0 +1,116 @@
+#include "tools/tool_options.h"
+
+namespace marovel {
+namespace {
+
+// Matches `arg` against an option with a value. Returns true when it is that
+// option; `value` then holds the value, or is empty when it is the next
+// argument's turn to give it.
+bool match_valued(std::string_view arg, std::string_view short_form,
+                  std::string_view long_form,
+                  std::optional<std::string_view>& value) {
+  value.reset();
+  if (arg == long_form || (!short_form.empty() && arg == short_form))
+    return true;
+  if (arg.starts_with(long_form) && arg.size() > long_form.size() &&
+      arg[long_form.size()] == '=') {
+    value = arg.substr(long_form.size() + 1);
+    return true;
+  }
+  if (!short_form.empty() && arg.starts_with(short_form) &&
+      !arg.starts_with("--")) {
+    value = arg.substr(short_form.size());
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<ToolOptions> parse_tool_options(
+    const std::vector<std::string>& args, bool takes_net, std::string& error) {
+  ToolOptions options;
+  std::vector<std::string_view> inputs;
+  bool options_ended = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (options_ended || arg.empty() || arg == "-" || arg[0] != '-') {
+      inputs.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      options.help = true;
+      return options;
+    }
+    struct Valued {
+      std::string_view short_form;
+      std::string_view long_form;
+      std::optional<std::string>* target;
+      bool allowed;
+    };
+    const Valued valued[] = {{"-o", "--output", &options.output, true},
+                             {"", "--net", &options.net, takes_net}};
+    bool matched = false;
+    for (const Valued& option : valued) {
+      std::optional<std::string_view> value;
+      if (!option.allowed ||
+          !match_valued(arg, option.short_form, option.long_form, value))
+        continue;
+      matched = true;
+      if (!value) {
+        if (i + 1 == args.size()) {
+          error = "option '" + std::string(arg) + "' needs a value";
+          return std::nullopt;
+        }
+        value = args[++i];
+      }
+      if (value->empty()) {
+        error = "option '" + std::string(option.long_form) +
+                "' needs a non-empty value";
+        return std::nullopt;
+      }
+      if (option.target->has_value()) {
+        error = "option '" + std::string(option.long_form) +
+                "' is given more than once";
+        return std::nullopt;
+      }
+      *option.target = std::string(*value);
+      break;
+    }
+    if (!matched) {
+      // Anything that is not one of our options would otherwise come back
+      // to the user as a missing file, which hides the typo.
+      error = "unknown option '" + std::string(arg) + "'";
+      return std::nullopt;
+    }
+  }
+  if (inputs.empty()) {
+    error = "no input file given";
+    return std::nullopt;
+  }
+  if (inputs.size() > 1) {
+    error = "more than one input file given ('" + std::string(inputs[0]) +
+            "', '" + std::string(inputs[1]) + "')";
+    return std::nullopt;
+  }
+  options.input = std::string(inputs[0]);
+  return options;
+}
+
+std::string replace_extension(std::string_view path,
+                              std::string_view extension) {
+  const size_t slash = path.rfind('/');
+  const size_t base = slash == std::string_view::npos ? 0 : slash + 1;
+  const size_t dot = path.rfind('.');
+  std::string result(path);
+  if (dot != std::string_view::npos && dot > base) result.resize(dot);
+  result += '.';
+  result += extension;
+  return result;
+}
+
+}  // namespace marovel

@@ -1,0 +1,38 @@
+// The command line of the companion tools: one input file, `-o FILE` and,
+// for a tool that takes it, `--net ID`; and the default output name that
+// follows from the input. A rejected command line is reported as text, for
+// the caller to print with its usage.
+#ifndef MAROVEL_TOOLS_TOOL_OPTIONS_H_
+#define MAROVEL_TOOLS_TOOL_OPTIONS_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marovel {
+
+struct ToolOptions {
+  bool help = false;
+  std::string input;
+  std::optional<std::string> output;
+  std::optional<std::string> net;
+};
+
+// Parses the arguments after the program name. `-o FILE`, `-oFILE`,
+// `--output FILE` and `--output=FILE` are one option (likewise `--net`);
+// `--` ends the options; `-h`/`--help` ends the parse as a request
+// for the usage text. Returns
+// nothing and sets `error` when the line is rejected.
+std::optional<ToolOptions> parse_tool_options(
+    const std::vector<std::string>& args, bool takes_net, std::string& error);
+
+// `path` with the extension of its last component replaced by `extension`,
+// or added when it has none: nets/a.b.pnml gives nets/a.b.xml, net gives
+// net.xml, and a leading dot (.net) starts no extension.
+std::string replace_extension(std::string_view path,
+                              std::string_view extension);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_TOOLS_TOOL_OPTIONS_H_

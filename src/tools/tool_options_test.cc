@@ -1,0 +1,92 @@
+#include "tools/tool_options.h"
+
+#include <gtest/gtest.h>
+
+namespace marovel {
+namespace {
+
+TEST(ToolOptionsTest, AcceptedForms) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    std::optional<std::string> output;
+    std::optional<std::string> net;
+  };
+  const Case cases[] = {
+      {{"in.pnml"}, "in.pnml", std::nullopt, std::nullopt},
+      {{"-o", "out.xml", "in.pnml"}, "in.pnml", "out.xml", std::nullopt},
+      {{"in.pnml", "-oout.xml"}, "in.pnml", "out.xml", std::nullopt},
+      {{"--output=out.xml", "--net", "n2", "in.pnml"},
+       "in.pnml",
+       "out.xml",
+       "n2"},
+      {{"--output", "-dash.xml", "--net=n1", "in.pnml"},
+       "in.pnml",
+       "-dash.xml",
+       "n1"},
+      // After "--" everything is a file name, even "-h".
+      {{"--", "-h"}, "-h", std::nullopt, std::nullopt},
+      {{"-"}, "-", std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    const auto options = parse_tool_options(c.args, true, error);
+    ASSERT_TRUE(options) << c.args[0] << ": " << error;
+    EXPECT_FALSE(options->help);
+    EXPECT_EQ(options->input, c.input);
+    EXPECT_EQ(options->output, c.output);
+    EXPECT_EQ(options->net, c.net);
+  }
+}
+
+TEST(ToolOptionsTest, HelpEndsTheParse) {
+  std::string error;
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-h"}, {"in.pnml", "--help"}, {"--help", "--bogus"}}) {
+    const auto options = parse_tool_options(args, true, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_TRUE(options->help);
+  }
+}
+
+TEST(ToolOptionsTest, RejectedLines) {
+  struct Case {
+    std::vector<std::string> args;
+    bool takes_net;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{}, true, "no input file given"},
+      {{"a.pnml", "b.pnml"},
+       true,
+       "more than one input file given ('a.pnml', 'b.pnml')"},
+      {{"a.pnml", "-o"}, true, "option '-o' needs a value"},
+      {{"a.pnml", "--output="},
+       true,
+       "option '--output' needs a non-empty value"},
+      {{"a.pnml", "-o", "x", "-o", "y"},
+       true,
+       "option '--output' is given more than once"},
+      {{"a.pnml", "--verbose"}, true, "unknown option '--verbose'"},
+      {{"a.xml", "--net", "n"}, false, "unknown option '--net'"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_FALSE(parse_tool_options(c.args, c.takes_net, error));
+    EXPECT_EQ(error, c.error);
+  }
+}
+
+TEST(ToolOptionsTest, ReplaceExtension) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"net.pnml", "net.xml"},    {"nets/a.b.pnml", "nets/a.b.xml"},
+      {"net", "net.xml"},         {"dir.d/net", "dir.d/net.xml"},
+      {".hidden", ".hidden.xml"}, {"/abs/n.PNML", "/abs/n.xml"},
+      {"net.xml", "net.xml"},
+  };
+  for (const auto& [input, expected] : cases)
+    EXPECT_EQ(replace_extension(input, "xml"), expected) << input;
+}
+
+}  // namespace
+}  // namespace marovel
