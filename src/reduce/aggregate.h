@@ -11,9 +11,13 @@
 namespace marovel {
 
 // Adds `removed` and every member of its aggregate set to the set of `kept`.
-// The set of `removed` is only read; a missing one counts as empty.
+// `other_kind` is the map of the kind the removed node is not: when it holds
+// a node of the same name, that node keeps sharing the set, which is then
+// only read. Otherwise nothing reads the removed node's set again, and its
+// members are moved rather than copied, the smaller set into the larger, so
+// that a chain of fusions costs what it adds and not the sum of its sets.
 void absorb_aggregate(AggregateMap& aggregates, std::string_view kept,
-                      std::string_view removed);
+                      std::string_view removed, const NodeMap& other_kind);
 
 }  // namespace marovel
 

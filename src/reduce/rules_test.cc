@@ -59,7 +59,7 @@ const Case kCases[] = {
      "ABCDEF",
      {"C:t1,pa,pb,t2 reduced", "C:t1,pa,pc,t2 reduced", "B:t1,pa,t2 reduced"},
      "places[] transitions[t1] arcs[]",
-     "pa{pa pb pc} t1{pa pb pc t1 t2}"},
+     "t1{pa pb pc t1 t2}"},
     // p0 has no twin and pa's input weighs 2: neither stops the search.
     {"ParallelPlacesNeedEqualBags",
      {"p0<t0", "p0>t3", "pa<t1*2", "pa>t2", "pb<t1", "pb>t2", "pc<t1", "pc>t2"},

@@ -36,8 +36,8 @@ bool apply_series_places(NetModel& model, const SeriesPlacesMatch& match,
   const std::string& i = match.kept_place;
   const std::string& t = match.transition;
   const std::string& o = match.removed_place;
-  absorb_aggregate(model.aggregate_map, i, o);
-  absorb_aggregate(model.aggregate_map, i, t);
+  absorb_aggregate(model.aggregate_map, i, o, model.t_map);
+  absorb_aggregate(model.aggregate_map, i, t, model.p_map);
 
   NetNode* removed = find_node(model.p_map, o);
   if (removed == nullptr) {
@@ -99,8 +99,8 @@ void apply_series_transitions(NetModel& model,
   const std::string& u = match.kept_transition;
   const std::string& p = match.place;
   const std::string& v = match.removed_transition;
-  absorb_aggregate(model.aggregate_map, u, p);
-  absorb_aggregate(model.aggregate_map, u, v);
+  absorb_aggregate(model.aggregate_map, u, p, model.t_map);
+  absorb_aggregate(model.aggregate_map, u, v, model.p_map);
 
   NetNode& kept = node_at(model.t_map, u);
   kept.out.erase(p);

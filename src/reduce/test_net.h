@@ -87,7 +87,10 @@ inline std::string dump_net(const NetModel& model) {
 inline std::string dump_aggregates(const NetModel& model) {
   std::string text;
   for (const auto& [name, members] : model.aggregate_map) {
-    if (members.size() == 1 && *members.begin() == name) continue;
+    // Untouched entries, and those of removed nodes (emptied once their
+    // members moved to the survivor), say nothing.
+    if (members.empty() || (members.size() == 1 && *members.begin() == name))
+      continue;
     if (!text.empty()) text += ' ';
     text += name + '{';
     const char* separator = "";
