@@ -16,7 +16,8 @@
 namespace marovel::bench {
 
 enum class Family {
-  kChains,    // long series chains: rule A, and rule B where A is blocked
+  kChains,    // long series chains: rule A (some taken from their far end),
+              // and rule B where A is blocked
   kTwins,     // many groups of parallel places and transitions: C, D
   kLoops,     // self-loop places and transitions on a shared core: E, F
   kRandom,    // sparse random net mixing everything
@@ -101,6 +102,21 @@ class Builder {
     }
     return at;
   }
+  // The same chain, with its transitions named so that rule A takes the
+  // link at the far end first: every survivor then takes over the whole
+  // aggregate of the one before it.
+  uint32_t series_places_from_the_end(uint32_t start, size_t length) {
+    const std::string chain = "r" + padded(net.arcs.size());
+    uint32_t at = start;
+    for (size_t k = 0; k < length; ++k) {
+      const uint32_t t = transition(chain + padded(length - 1 - k) + "_");
+      const uint32_t next = place();
+      pt(at, t);
+      tp(t, next);
+      at = next;
+    }
+    return at;
+  }
   // t -> p -> t -> ... where every transition also feeds a sink place, so
   // rule A never applies and rule B does, `length` times.
   void series_transitions(size_t length) {
@@ -144,14 +160,23 @@ class Builder {
   GeneratedNet net;
 
  private:
+  static std::string padded(uint64_t value) {
+    std::string digits = std::to_string(value);
+    return std::string(digits.size() < 12 ? 12 - digits.size() : 0, '0') +
+           digits;
+  }
+
   std::mt19937_64 rng_;
 };
 
 inline void chains(Builder& b, size_t nodes) {
   while (b.nodes() < nodes) {
     const size_t length = 1 + b.below(std::min<size_t>(3000, nodes / 4 + 1));
-    if (b.chance(50))
+    const unsigned kind = b.below(3);
+    if (kind == 0)
       b.series_places(b.place(), length);
+    else if (kind == 1)
+      b.series_places_from_the_end(b.place(), length);
     else
       b.series_transitions(length);
   }
