@@ -4,26 +4,10 @@
 
 #include "reader/find_attribute.h"
 #include "reader/net_reader.h"
+#include "text/quoted.h"
 
 namespace marovel {
 namespace {
-
-// An id or value quoted for a message, cut short when it is long.
-std::string quoted(std::string_view text) {
-  constexpr size_t kLimit = 80;
-  std::string result = "'";
-  if (text.size() <= kLimit) {
-    result += text;
-  } else {
-    size_t end = kLimit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-      --end;  // do not split a UTF-8 sequence
-    result += text.substr(0, end);
-    result += "...";
-  }
-  result += '\'';
-  return result;
-}
 
 // All the text below `element`, at any depth, with each run of white space
 // made one space: an `info` may hold markup of its own.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "reader/find_attribute.h"
+#include "text/quoted.h"
 
 namespace marovel {
 namespace {
@@ -73,24 +74,6 @@ std::optional<std::string_view> label_text(const XmlNode* label,
   if (text == nullptr) text = child_element(label, "value");
   if (text == nullptr) return std::nullopt;
   return text_content(text, buffer);
-}
-
-// An id or value quoted for a message, cut short when it is long so that a
-// hostile file cannot flood the terminal.
-std::string quoted(std::string_view text) {
-  constexpr size_t kLimit = 80;
-  std::string result = "'";
-  if (text.size() <= kLimit) {
-    result += text;
-  } else {
-    size_t end = kLimit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-      --end;  // do not split a UTF-8 sequence
-    result += text.substr(0, end);
-    result += "...";
-  }
-  result += '\'';
-  return result;
 }
 
 // Net types are URIs; every place/transition grammar's ends in "ptnet"

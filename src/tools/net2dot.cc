@@ -2,8 +2,7 @@
 
 #include "dot/dot_writer.h"
 #include "dot/net_graph.h"
-#include "driver/file_names.h"
-#include "tools/tool_options.h"
+#include "tools/tool_start.h"
 #include "writer/safe_file.h"
 #include "xml/xml_document.h"
 
@@ -21,43 +20,21 @@ constexpr char kUsage[] =
 
 int run_net2dot(const std::vector<std::string>& args, std::ostream& out,
                 std::ostream& err) {
-  std::string error;
-  const auto options = parse_tool_options(args, /*takes_net=*/false, error);
-  if (!options) {
-    err << "net2dot: " << error << "\n" << kUsage;
-    return 2;
-  }
-  if (options->help) {
-    out << kUsage;
-    return 0;
-  }
-  const std::string& input = options->input;
-  const std::string output =
-      options->output.value_or(replace_extension(input, "dot"));
-  if (same_file(input, output)) {
-    err << "net2dot: the output '" << output
-        << "' would overwrite the input; name another one with -o\n";
-    return 1;
-  }
-
-  XmlDocument doc;
-  if (!load_xml_file(input, doc, error)) {
-    err << "net2dot: " << error << "\n";
-    return 1;
-  }
+  const ToolSpec spec = {"net2dot", kUsage, "dot", /*takes_net=*/false};
+  ToolStart start;
+  if (const std::optional<int> status = start_tool(spec, args, out, err, start))
+    return *status;
   NetGraph graph;
-  if (!read_net_graph(doc, graph, error)) {
-    err << "net2dot: " << input << ": " << error << "\n";
+  std::string error;
+  if (!read_net_graph(start.doc, graph, error)) {
+    err << "net2dot: " << start.options.input << ": " << error << "\n";
     return 1;
   }
 
-  SafeFile file(output);
+  SafeFile file(start.output);
   write_dot(graph, file.stream());
-  if (!file.commit()) {
-    err << "net2dot: " << file.error() << "\n";
-    return 1;
-  }
-  out << "Wrote " << output << ": " << graph.places.size() << " places, "
+  if (const int status = finish_tool(spec, file, err)) return status;
+  out << "Wrote " << start.output << ": " << graph.places.size() << " places, "
       << graph.transitions.size() << " transitions, " << graph.arcs.size()
       << " arcs\n";
   return 0;

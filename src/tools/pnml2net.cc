@@ -1,9 +1,8 @@
 #include "tools/pnml2net.h"
 
-#include "driver/file_names.h"
 #include "pnml/net_file_writer.h"
 #include "pnml/pnml_reader.h"
-#include "tools/tool_options.h"
+#include "tools/tool_start.h"
 #include "writer/safe_file.h"
 #include "xml/xml_document.h"
 
@@ -22,43 +21,21 @@ constexpr char kUsage[] =
 
 int run_pnml2net(const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err) {
-  std::string error;
-  const auto options = parse_tool_options(args, /*takes_net=*/true, error);
-  if (!options) {
-    err << "pnml2net: " << error << "\n" << kUsage;
-    return 2;
-  }
-  if (options->help) {
-    out << kUsage;
-    return 0;
-  }
-  const std::string& input = options->input;
-  const std::string output =
-      options->output.value_or(replace_extension(input, "xml"));
-  if (same_file(input, output)) {
-    err << "pnml2net: the output '" << output
-        << "' would overwrite the input; name another one with -o\n";
-    return 1;
-  }
-
-  XmlDocument doc;
-  if (!load_xml_file(input, doc, error)) {
-    err << "pnml2net: " << error << "\n";
-    return 1;
-  }
+  const ToolSpec spec = {"pnml2net", kUsage, "xml", /*takes_net=*/true};
+  ToolStart start;
+  if (const std::optional<int> status = start_tool(spec, args, out, err, start))
+    return *status;
   PtNet net;
-  if (!read_pnml(doc, options->net.value_or(""), net, error)) {
-    err << "pnml2net: " << input << ": " << error << "\n";
+  std::string error;
+  if (!read_pnml(start.doc, start.options.net.value_or(""), net, error)) {
+    err << "pnml2net: " << start.options.input << ": " << error << "\n";
     return 1;
   }
 
-  SafeFile file(output);
+  SafeFile file(start.output);
   write_net_file(net, file.stream());
-  if (!file.commit()) {
-    err << "pnml2net: " << file.error() << "\n";
-    return 1;
-  }
-  out << "Wrote " << output << ": " << net.places.size() << " places, "
+  if (const int status = finish_tool(spec, file, err)) return status;
+  out << "Wrote " << start.output << ": " << net.places.size() << " places, "
       << net.transitions.size() << " transitions, " << net.arcs.size()
       << " arcs\n";
   return 0;

@@ -1,0 +1,44 @@
+#include "tools/tool_start.h"
+
+#include "driver/file_names.h"
+
+namespace marovel {
+
+std::optional<int> start_tool(const ToolSpec& spec,
+                              const std::vector<std::string>& args,
+                              std::ostream& out, std::ostream& err,
+                              ToolStart& start) {
+  std::string error;
+  std::optional<ToolOptions> options =
+      parse_tool_options(args, spec.takes_net, error);
+  if (!options) {
+    err << spec.name << ": " << error << "\n" << spec.usage;
+    return 2;
+  }
+  if (options->help) {
+    out << spec.usage;
+    return 0;
+  }
+  start.options = std::move(*options);
+  const std::string& input = start.options.input;
+  start.output = start.options.output.value_or(
+      replace_extension(input, spec.output_extension));
+  if (same_file(input, start.output)) {
+    err << spec.name << ": the output '" << start.output
+        << "' would overwrite the input; name another one with -o\n";
+    return 1;
+  }
+  if (!load_xml_file(input, start.doc, error)) {
+    err << spec.name << ": " << error << "\n";
+    return 1;
+  }
+  return std::nullopt;
+}
+
+int finish_tool(const ToolSpec& spec, SafeFile& file, std::ostream& err) {
+  if (file.commit()) return 0;
+  err << spec.name << ": " << file.error() << "\n";
+  return 1;
+}
+
+}  // namespace marovel

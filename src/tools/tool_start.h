@@ -1,0 +1,46 @@
+// What the companion commands share before and after their own work: the
+// command line, the help text, the output name, the guard against writing
+// over the input, the load of the input and the final save.
+#ifndef MAROVEL_TOOLS_TOOL_START_H_
+#define MAROVEL_TOOLS_TOOL_START_H_
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/tool_options.h"
+#include "writer/safe_file.h"
+#include "xml/xml_document.h"
+
+namespace marovel {
+
+struct ToolSpec {
+  std::string_view name;  // prefixes every error
+  std::string_view usage;
+  std::string_view output_extension;  // of the default output name
+  bool takes_net;
+};
+
+struct ToolStart {
+  ToolOptions options;
+  std::string output;
+  XmlDocument doc;
+};
+
+// Reads the command line and loads the input into `start`. Returns the exit
+// status when the command ends here: 0 after the usage text, 2 for a
+// rejected command line, 1 for an output that is the input or an input that
+// does not load, each reported on `out` or `err`.
+std::optional<int> start_tool(const ToolSpec& spec,
+                              const std::vector<std::string>& args,
+                              std::ostream& out, std::ostream& err,
+                              ToolStart& start);
+
+// Puts the written file in place; returns 0, or 1 after reporting why not.
+int finish_tool(const ToolSpec& spec, SafeFile& file, std::ostream& err);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_TOOLS_TOOL_START_H_
