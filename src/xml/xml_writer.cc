@@ -6,6 +6,11 @@ namespace {
 
 constexpr size_t kFlushSize = size_t{1} << 20;
 
+// Indentation grows with depth, so a deeply nested document would come out
+// quadratically larger than it went in (a million levels: a terabyte).
+// Past this depth children follow each other with no line breaks at all.
+constexpr size_t kMaxLayoutDepth = 64;
+
 // The replacement for a byte that can't stand as itself, or an empty view.
 // Tab and line feed survive in text but an attribute value would read them
 // back as blanks; a bare carriage return would be read back as a line feed.
@@ -51,6 +56,7 @@ XmlWriter::XmlWriter(std::ostream& sink) : sink_(sink) {
 }
 
 void XmlWriter::new_line(size_t depth) {
+  if (depth > kMaxLayoutDepth) return;
   out_.push_back('\n');
   out_.append(2 * depth, ' ');
 }
@@ -74,6 +80,7 @@ void XmlWriter::start_element(std::string_view name) {
   out_.append(name);
   open_.push_back({names_.size(), true, false});
   names_.append(name);
+  maybe_flush();
 }
 
 void XmlWriter::attribute(std::string_view name, std::string_view value) {

@@ -1,7 +1,8 @@
 // Streams an XML document to a caller's std::ostream through a large buffer:
 // the declaration, then the root element laid out with a line feed and two
-// spaces per level before every child that is not text, text written in
-// place, and a final line feed. Bytes are written exactly as given (UTF-8),
+// spaces per level before every child that is not text (down to a depth of
+// 64; deeper content runs on unbroken), text written in place, and a final
+// line feed. Bytes are written exactly as given (UTF-8),
 // escaped only so far that a parser reads back the same names and values.
 #ifndef MAROVEL_XML_XML_WRITER_H_
 #define MAROVEL_XML_XML_WRITER_H_
