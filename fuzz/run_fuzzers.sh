@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses in build-fuzz/ and runs each one for a
+# bounded time on its seed corpus. Exits non-zero on a finding (a crash, a
+# leak, a hang past 10 s or memory past the limit) and keeps what the run
+# left for inspection; the repository's corpus is never modified.
+#
+#   fuzz/run_fuzzers.sh [SECONDS_PER_HARNESS] [WORK_DIR]
+#
+# SECONDS_PER_HARNESS defaults to 25. WORK_DIR, when given, keeps the grown
+# corpora and the logs (and a later run resumes from them); otherwise a
+# temporary folder is used and removed after a clean run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-25}
+work=${2:-}
+compiler=clang++-14
+if ! command -v "$compiler" >/dev/null; then
+  echo "fuzz: $compiler not found (scripts/install-deps.sh clang-14 libclang-rt-14-dev)" >&2
+  exit 1
+fi
+
+build_log=$(mktemp)
+if ! { CXX=$compiler cmake -S fuzz -B build-fuzz &&
+       cmake --build build-fuzz -j"$(nproc)"; } >"$build_log" 2>&1; then
+  cat "$build_log" >&2
+  rm -f "$build_log"
+  echo "fuzz: the harnesses did not build" >&2
+  exit 1
+fi
+rm -f "$build_log"
+
+keep=1
+if [ -z "$work" ]; then
+  work=$(mktemp -d "${TMPDIR:-/tmp}/marovel-fuzz.XXXXXX")
+  keep=0
+fi
+mkdir -p "$work"
+
+status=0
+for pair in xml_reader:reader full_run:run; do
+  harness=${pair%%:*}
+  corpus=$work/corpus-${pair##*:}
+  mkdir -p "$corpus" "$work/findings"
+  cp -n fuzz/corpus/"${pair##*:}"/* "$corpus"/ || true
+  # ASan reserves terabytes of address space, so memory is bounded by
+  # resident size and by the largest single allocation, not by ulimit -v.
+  if build-fuzz/${harness}_fuzzer -dict=fuzz/marovel.dict \
+      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=768 \
+      -malloc_limit_mb=256 -max_len=16384 -print_final_stats=1 \
+      -artifact_prefix="$work/findings/$harness-" \
+      "$corpus" >"$work/$harness.log" 2>&1; then
+    echo "fuzz: $harness: $(grep -m1 -o 'Done [0-9]* runs in [0-9]* second(s)' "$work/$harness.log")"
+  else
+    echo "fuzz: $harness FAILED; log and input in $work" >&2
+    tail -n 40 "$work/$harness.log" >&2
+    status=1
+    keep=1
+  fi
+done
+[ "$keep" -eq 0 ] && rm -rf "$work"
+exit "$status"

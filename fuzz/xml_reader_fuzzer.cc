@@ -1,0 +1,38 @@
+// Fuzzes the XML layer and the net reader: the input is a file's content.
+// Both ways of loading (from a file and from memory) must agree, and a read
+// that fails must have said why.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "fuzz_input.h"
+#include "model/net_model.h"
+#include "reader/net_reader.h"
+#include "xml/xml_document.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace marovel;
+  const fuzz::MemoryFile file(data, size);
+  XmlDocument from_file;
+  std::string file_error;
+  const bool file_loaded = load_xml_file(file.path(), from_file, file_error);
+
+  XmlDocument from_memory;
+  std::string memory_error;
+  const bool memory_loaded = load_xml_string(
+      {reinterpret_cast<const char*>(data), size}, from_memory, memory_error);
+  if (file_loaded != memory_loaded) std::abort();
+  if (!file_loaded) {
+    if (file_error.rfind("XML parsing error: '", 0) != 0) std::abort();
+    return 0;
+  }
+
+  NetModel model;
+  std::ostringstream out;
+  if (!read_net_document(from_file, model, out) && out.str().empty())
+    std::abort();
+  return 0;
+}
