@@ -106,10 +106,14 @@ class Builder {
   // link at the far end first: every survivor then takes over the whole
   // aggregate of the one before it.
   uint32_t series_places_from_the_end(uint32_t start, size_t length) {
-    const std::string chain = "r" + padded(net.arcs.size());
+    std::string chain = padded(net.arcs.size());
+    chain.insert(chain.begin(), 'r');
     uint32_t at = start;
     for (size_t k = 0; k < length; ++k) {
-      const uint32_t t = transition(chain + padded(length - 1 - k) + "_");
+      std::string prefix = chain;
+      prefix += padded(length - 1 - k);
+      prefix += '_';
+      const uint32_t t = transition(std::move(prefix));
       const uint32_t next = place();
       pt(at, t);
       tp(t, next);

@@ -102,12 +102,20 @@ bool write_dot(const NetGraph& graph, std::ostream& out) {
     maybe_flush();
   }
   for (const GraphArc& arc : graph.arcs) {
-    const std::string place = "p" + std::to_string(arc.place);
-    const std::string transition = "t" + std::to_string(arc.transition);
+    const auto node = [&](char kind, size_t index) {
+      text += kind;
+      text += std::to_string(index);
+    };
     text += "  ";
-    text += arc.to_transition ? place : transition;
-    text += " -> ";
-    text += arc.to_transition ? transition : place;
+    if (arc.to_transition) {
+      node('p', arc.place);
+      text += " -> ";
+      node('t', arc.transition);
+    } else {
+      node('t', arc.transition);
+      text += " -> ";
+      node('p', arc.place);
+    }
     if (arc.weight != 1)
       text += " [label=\"" + std::to_string(arc.weight) + "\"]";
     text += ";\n";
