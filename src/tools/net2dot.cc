@@ -20,9 +20,9 @@ constexpr char kUsage[] =
 
 int run_net2dot(const std::vector<std::string>& args, std::ostream& out,
                 std::ostream& err) {
-  const ToolSpec spec = {"net2dot", kUsage, "dot", /*takes_net=*/false};
+  const ToolInfo tool = {"net2dot", kUsage, "dot", /*takes_net=*/false};
   ToolStart start;
-  if (const std::optional<int> status = start_tool(spec, args, out, err, start))
+  if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;
   NetGraph graph;
   std::string error;
@@ -33,7 +33,7 @@ int run_net2dot(const std::vector<std::string>& args, std::ostream& out,
 
   SafeFile file(start.output);
   write_dot(graph, file.stream());
-  if (const int status = finish_tool(spec, file, err)) return status;
+  if (const int status = finish_tool(tool, file, err)) return status;
   out << "Wrote " << start.output << ": " << graph.places.size() << " places, "
       << graph.transitions.size() << " transitions, " << graph.arcs.size()
       << " arcs\n";

@@ -21,9 +21,9 @@ constexpr char kUsage[] =
 
 int run_pnml2net(const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err) {
-  const ToolSpec spec = {"pnml2net", kUsage, "xml", /*takes_net=*/true};
+  const ToolInfo tool = {"pnml2net", kUsage, "xml", /*takes_net=*/true};
   ToolStart start;
-  if (const std::optional<int> status = start_tool(spec, args, out, err, start))
+  if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;
   PtNet net;
   std::string error;
@@ -34,7 +34,7 @@ int run_pnml2net(const std::vector<std::string>& args, std::ostream& out,
 
   SafeFile file(start.output);
   write_net_file(net, file.stream());
-  if (const int status = finish_tool(spec, file, err)) return status;
+  if (const int status = finish_tool(tool, file, err)) return status;
   out << "Wrote " << start.output << ": " << net.places.size() << " places, "
       << net.transitions.size() << " transitions, " << net.arcs.size()
       << " arcs\n";

@@ -4,40 +4,40 @@
 
 namespace marovel {
 
-std::optional<int> start_tool(const ToolSpec& spec,
+std::optional<int> start_tool(const ToolInfo& tool,
                               const std::vector<std::string>& args,
                               std::ostream& out, std::ostream& err,
                               ToolStart& start) {
   std::string error;
   std::optional<ToolOptions> options =
-      parse_tool_options(args, spec.takes_net, error);
+      parse_tool_options(args, tool.takes_net, error);
   if (!options) {
-    err << spec.name << ": " << error << "\n" << spec.usage;
+    err << tool.name << ": " << error << "\n" << tool.usage;
     return 2;
   }
   if (options->help) {
-    out << spec.usage;
+    out << tool.usage;
     return 0;
   }
   start.options = std::move(*options);
   const std::string& input = start.options.input;
   start.output = start.options.output.value_or(
-      replace_extension(input, spec.output_extension));
+      replace_extension(input, tool.output_extension));
   if (same_file(input, start.output)) {
-    err << spec.name << ": the output '" << start.output
+    err << tool.name << ": the output '" << start.output
         << "' would overwrite the input; name another one with -o\n";
     return 1;
   }
   if (!load_xml_file(input, start.doc, error)) {
-    err << spec.name << ": " << error << "\n";
+    err << tool.name << ": " << error << "\n";
     return 1;
   }
   return std::nullopt;
 }
 
-int finish_tool(const ToolSpec& spec, SafeFile& file, std::ostream& err) {
+int finish_tool(const ToolInfo& tool, SafeFile& file, std::ostream& err) {
   if (file.commit()) return 0;
-  err << spec.name << ": " << file.error() << "\n";
+  err << tool.name << ": " << file.error() << "\n";
   return 1;
 }
 

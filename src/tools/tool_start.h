@@ -16,7 +16,7 @@
 
 namespace marovel {
 
-struct ToolSpec {
+struct ToolInfo {
   std::string_view name;  // prefixes every error
   std::string_view usage;
   std::string_view output_extension;  // of the default output name
@@ -33,13 +33,13 @@ struct ToolStart {
 // status when the command ends here: 0 after the usage text, 2 for a
 // rejected command line, 1 for an output that is the input or an input that
 // does not load, each reported on `out` or `err`.
-std::optional<int> start_tool(const ToolSpec& spec,
+std::optional<int> start_tool(const ToolInfo& tool,
                               const std::vector<std::string>& args,
                               std::ostream& out, std::ostream& err,
                               ToolStart& start);
 
 // Puts the written file in place; returns 0, or 1 after reporting why not.
-int finish_tool(const ToolSpec& spec, SafeFile& file, std::ostream& err);
+int finish_tool(const ToolInfo& tool, SafeFile& file, std::ostream& err);
 
 }  // namespace marovel
 
