@@ -2,6 +2,7 @@
 // Prints one line per phase: its name and seconds.
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <utility>
 
@@ -33,15 +34,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   using namespace marovel;
-  std::cout << "load_document " << timed([&] {
-    XmlDocument doc;
-    load_document(argv[1], doc);
-  }) << "\n";
+  auto owned = std::make_unique<InputDocument>();
+  InputDocument& input = *owned;
+  std::cout << "load_document "
+            << timed([&] { load_document(argv[1], input.document); }) << "\n";
   NetModel model;
   bool read = false;
-  std::cout << "read_net "
-            << timed([&] { read = read_net(argv[1], model, std::cerr); })
-            << "\n";
+  std::cout << "read_net_document " << timed([&] {
+    read = read_net_document(input.document, model, std::cerr, &input.elements);
+  }) << "\n";
   if (!read) return 1;
   std::cout << "check_consistency " << timed([&] { check_consistency(model); })
             << "\n";
@@ -53,10 +54,11 @@ int main(int argc, char** argv) {
   std::cout << "run_reduction " << timed([&] {
     run_reduction(model, RuleSet::all(), 2000000, &log, out);
   }) << "\n";
-  std::cout << "write_reduced_net "
-            << timed([&] { write_reduced_net(argv[1], argv[2], model, out); })
-            << "\n";
+  std::cout << "write_reduced_net " << timed([&] {
+    write_reduced_net(argv[1], argv[2], model, out, &input);
+  }) << "\n";
   std::cout << "destroy_model "
             << timed([&] { NetModel gone = std::move(model); }) << "\n";
+  std::cout << "destroy_document " << timed([&] { owned.reset(); }) << "\n";
   return 0;
 }

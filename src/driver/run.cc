@@ -77,13 +77,14 @@ int run_initialised(int argc, char** argv, std::ostream& out) {
   }
 
   NetModel model;
-  if (read_net(input_path, model, out) &&
+  InputDocument input;
+  if (read_net(input_path, model, input, out) &&
       run_reduction(model, settings.rules, settings.max_steps,
                     settings.log_enabled ? &settings.reduction_log : nullptr,
-                    out)) {
+                    out, /*known_closed_and_mirrored=*/true)) {
     write_reduced_net(input_path,
                       to_native_bytes(settings.output_file_name.GetFullPath()),
-                      model, out);
+                      model, out, &input);
   }
   return kRan;
 }

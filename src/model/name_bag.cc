@@ -2,18 +2,14 @@
 
 namespace marovel {
 
-void NameBag::insert(std::string_view name, uint64_t copies) {
+void NameBag::insert(NameId name, uint64_t copies) {
   if (copies == 0) return;
-  auto it = counts_.find(name);
-  if (it == counts_.end()) {
-    counts_.emplace(std::string(name), copies);
-  } else {
-    it->second += copies;
-  }
+  const auto [it, added] = counts_.try_emplace(name, copies);
+  if (!added) it->second += copies;
   size_ += copies;
 }
 
-uint64_t NameBag::erase(std::string_view name) {
+uint64_t NameBag::erase(NameId name) {
   auto it = counts_.find(name);
   if (it == counts_.end()) return 0;
   const uint64_t copies = it->second;
@@ -22,7 +18,7 @@ uint64_t NameBag::erase(std::string_view name) {
   return copies;
 }
 
-uint64_t NameBag::count(std::string_view name) const {
+uint64_t NameBag::count(NameId name) const {
   auto it = counts_.find(name);
   return it == counts_.end() ? 0 : it->second;
 }

@@ -7,29 +7,38 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <string>
-#include <string_view>
+#include <memory_resource>
+
+#include "model/name_table.h"
 
 namespace marovel {
 
 class NameBag {
  public:
-  // Distinct names in name order (bytewise on unsigned bytes), each with its
-  // count. Counts are 64-bit: fusions add weights up past 2^31.
-  using Counts = std::map<std::string, uint64_t, std::less<>>;
+  // Distinct names in name order (ids are ranks in name order), each with
+  // its count. Counts are 64-bit: fusions add weights up past 2^31.
+  using Counts = std::pmr::map<NameId, uint64_t>;
   using const_iterator = Counts::const_iterator;
 
+  NameBag() = default;
+  // A bag whose entries come from `memory`, which must outlive it.
+  explicit NameBag(std::pmr::memory_resource* memory) : counts_(memory) {}
+
   // Adds `copies` occurrences of `name` (none when `copies` is 0).
-  void insert(std::string_view name, uint64_t copies = 1);
+  void insert(NameId name, uint64_t copies = 1);
   // Removes every occurrence of `name`; returns how many there were.
-  uint64_t erase(std::string_view name);
-  uint64_t count(std::string_view name) const;
+  uint64_t erase(NameId name);
+  uint64_t count(NameId name) const;
+  void clear() {
+    counts_.clear();
+    size_ = 0;
+  }
 
   // The number of occurrences, repeats counted.
   uint64_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   // The smallest name. Precondition: !empty().
-  const std::string& first() const {
+  NameId first() const {
     assert(!empty());
     return counts_.begin()->first;
   }

@@ -1,48 +1,158 @@
 // The in-memory net: places and transitions keyed by name, each with the
 // bags of its neighbours, and the set of input nodes every node stands for.
-// The entry point owns one NetModel per run and hands it to each phase.
+// Names are interned once in the model's name table; the maps are indexed by
+// name id and walk their nodes in name order. The entry point owns one
+// NetModel per run and hands it to each phase.
 #ifndef MAROVEL_MODEL_NET_MODEL_H_
 #define MAROVEL_MODEL_NET_MODEL_H_
 
-#include <functional>
-#include <map>
+#include <cassert>
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <memory_resource>
 #include <set>
-#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/name_bag.h"
+#include "model/name_table.h"
 
 namespace marovel {
 
 // For a place: `in` holds the transitions with an arc into it, `out` the
 // transitions it has an arc to; for a transition, the places likewise.
 struct NetNode {
+  NetNode() = default;
+  explicit NetNode(std::pmr::memory_resource* memory)
+      : in(memory), out(memory) {}
   NameBag in;
   NameBag out;
 };
 
-using NodeMap = std::map<std::string, NetNode, std::less<>>;
-using AggregateSet = std::set<std::string, std::less<>>;
-using AggregateMap = std::map<std::string, AggregateSet, std::less<>>;
+// The nodes of one kind, by name id; any id of the model's name table may
+// be a key. Walks keys in name order.
+class NodeMap {
+ public:
+  NodeMap() = default;
+  explicit NodeMap(size_t names);
+  // A copy's bags allocate from the general heap.
+  NodeMap(const NodeMap& other)
+      : nodes_(other.nodes_), present_(other.present_), size_(other.size_) {}
+  NodeMap& operator=(const NodeMap& other);
+  NodeMap(NodeMap&&) = default;
+  // Swaps, so that the old bags go before the pool they came from.
+  NodeMap& operator=(NodeMap&& other) noexcept;
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  bool contains(NameId name) const {
+    return name < present_.size() && present_[name];
+  }
+
+  const NetNode* find(NameId name) const {
+    return contains(name) ? &nodes_[name] : nullptr;
+  }
+  NetNode* find(NameId name) {
+    return contains(name) ? &nodes_[name] : nullptr;
+  }
+  // The node of that name, created with empty bags when it is not a key.
+  NetNode& at(NameId name);
+  // Removes the node and its bags; returns 1 if it was a key, else 0.
+  size_t erase(NameId name);
+
+  class const_iterator {
+   public:
+    using value_type = std::pair<NameId, const NetNode&>;
+    using difference_type = std::ptrdiff_t;
+    using iterator_category = std::forward_iterator_tag;
+
+    const_iterator() = default;
+    value_type operator*() const { return {id_, map_->nodes_[id_]}; }
+    const_iterator& operator++() {
+      id_ = map_->next_key(id_ + 1);
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator before = *this;
+      ++*this;
+      return before;
+    }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) {
+      return a.id_ == b.id_;
+    }
+
+   private:
+    friend class NodeMap;
+    const_iterator(const NodeMap* map, NameId id) : map_(map), id_(id) {}
+    const NodeMap* map_ = nullptr;
+    NameId id_ = 0;
+  };
+
+  const_iterator begin() const { return {this, next_key(0)}; }
+  const_iterator end() const {
+    return {this, static_cast<NameId>(present_.size())};
+  }
+
+ private:
+  // The first key at or after `id`, or the end.
+  NameId next_key(NameId id) const;
+
+  // The bags' entries are many and small, and all go at once when the map
+  // does: a pool makes both cheap. Declared first, so it goes last.
+  std::unique_ptr<std::pmr::unsynchronized_pool_resource> pool_;
+  std::vector<NetNode> nodes_;
+  std::vector<bool> present_;
+  size_t size_ = 0;
+};
+
+// The names a node stands for, in name order.
+using AggregateSet = std::pmr::set<NameId>;
+// One set per name of the name table, places and transitions together.
+using AggregateMap = std::vector<AggregateSet>;
 
 struct NetModel {
+  NetModel() = default;
+  // A model with no nodes over the names of `table`, each name's aggregate
+  // set empty.
+  explicit NetModel(NameTable table);
+
+  // The id of a name of the table. Precondition: it is one.
+  NameId id(std::string_view text) const {
+    const auto found = names.find(text);
+    assert(found.has_value());
+    return *found;
+  }
+  std::string_view name(NameId id) const { return names[id]; }
+
+  NetModel(const NetModel& other);
+  NetModel& operator=(const NetModel& other);
+  NetModel(NetModel&&) = default;
+  // Swaps, so that the old sets go before the pool they came from.
+  NetModel& operator=(NetModel&& other) noexcept;
+
+ private:
+  // Holds the aggregate sets' members; declared first, so it goes last.
+  std::unique_ptr<std::pmr::unsynchronized_pool_resource> pool_;
+
+ public:
+  NameTable names;
   NodeMap p_map;
   NodeMap t_map;
-  // One entry per declared name, places and transitions together; entries
-  // are never removed, even when a rule removes the node.
+  // Entries are never removed, even when a rule removes the node.
   AggregateMap aggregate_map;
 };
 
 // Indexed access: the node of that name, created with empty bags when the
 // name is not a key (as the reader and the rules' neighbour updates need).
-NetNode& node_at(NodeMap& map, std::string_view name);
+inline NetNode& node_at(NodeMap& map, NameId name) { return map.at(name); }
 
 // The node of that name, or nullptr; never creates.
-const NetNode* find_node(const NodeMap& map, std::string_view name);
-NetNode* find_node(NodeMap& map, std::string_view name);
-
-// The aggregate set of `name`, created empty when absent.
-AggregateSet& aggregate_at(AggregateMap& map, std::string_view name);
+inline const NetNode* find_node(const NodeMap& map, NameId name) {
+  return map.find(name);
+}
+inline NetNode* find_node(NodeMap& map, NameId name) { return map.find(name); }
 
 }  // namespace marovel
 

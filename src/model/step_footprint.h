@@ -4,26 +4,22 @@
 #ifndef MAROVEL_MODEL_STEP_FOOTPRINT_H_
 #define MAROVEL_MODEL_STEP_FOOTPRINT_H_
 
-#include <string>
 #include <vector>
 
 #include "model/net_model.h"
 
 namespace marovel {
 
-using NodeEntry = NodeMap::value_type;
-
 struct StepFootprint {
-  // Names of the nodes the step erases (copies: the keys go away).
-  std::vector<std::string> erased_places;
-  std::vector<std::string> erased_transitions;
-  // Surviving nodes whose bags the step changes. Map entries stay where they
-  // are until erased, so these stay valid across the step.
-  std::vector<const NodeEntry*> touched_places;
-  std::vector<const NodeEntry*> touched_transitions;
+  // The nodes the step erases.
+  std::vector<NameId> erased_places;
+  std::vector<NameId> erased_transitions;
+  // Surviving nodes whose bags the step changes.
+  std::vector<NameId> touched_places;
+  std::vector<NameId> touched_transitions;
   // Names a touched place (transition) may newly hold in a bag.
-  std::vector<std::string> gained_by_places;
-  std::vector<std::string> gained_by_transitions;
+  std::vector<NameId> gained_by_places;
+  std::vector<NameId> gained_by_transitions;
 
   void clear();
 };

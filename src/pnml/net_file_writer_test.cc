@@ -56,8 +56,10 @@ TEST(NetFileWriterTest, MarovelReadsTheFileBack) {
   std::ostringstream messages;
   ASSERT_TRUE(read_net_document(doc, model, messages)) << messages.str();
   EXPECT_EQ(model.p_map.size(), 2u);
-  EXPECT_EQ(model.p_map.at("p1").out.count("t1"), 1u);
-  EXPECT_EQ(model.t_map.at("t1").out.count("p2"), 7u);
+  EXPECT_EQ(find_node(model.p_map, model.id("p1"))->out.count(model.id("t1")),
+            1u);
+  EXPECT_EQ(find_node(model.t_map, model.id("t1"))->out.count(model.id("p2")),
+            7u);
 }
 
 }  // namespace

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <functional>
 #include <limits>
-#include <unordered_map>
-#include <unordered_set>
+#include <span>
 #include <vector>
 
 #include "model/consistency.h"
@@ -14,10 +12,6 @@
 
 namespace marovel {
 namespace {
-
-// Names declared in one list; views into the loaded document. Only
-// membership is asked, so a hash table serves.
-using NameIndex = std::unordered_set<std::string_view>;
 
 struct ListMessages {
   std::string_view list;
@@ -33,11 +27,12 @@ constexpr ListMessages kTransitions = {
     "transitionlist", "No transitionlist found\n", "No transitions found\n",
     "Can't find the transition name\n"};
 
-// Declares every member of one list: its name joins `declared` and `index`.
-// Returns false after printing the list's message.
+// Declares every member of one list: its name joins `declared`, a view into
+// the loaded document, and the member joins `members`. Returns false after
+// printing the list's message.
 bool declare_list(const XmlNode* root, const ListMessages& messages,
-                  std::vector<std::string_view>& declared, NameIndex& index,
-                  std::ostream& out) {
+                  std::vector<std::string_view>& declared,
+                  std::vector<const XmlNode*>& members, std::ostream& out) {
   const XmlNode* list = find_child_element(root, messages.list);
   if (list == nullptr) {
     out << messages.not_found;
@@ -55,37 +50,37 @@ bool declare_list(const XmlNode* root, const ListMessages& messages,
       return false;
     }
     declared.push_back(*name);
-    index.insert(*name);
+    members.push_back(member);
   }
   return true;
 }
 
-// Every declared node starts as the sole member of its own aggregate. The
-// names go in in name order, so each lands at the end of the tree.
-void declare_aggregates(std::vector<std::string_view>& declared,
-                        AggregateMap& aggregates) {
-  std::sort(declared.begin(), declared.end());
-  declared.erase(std::unique(declared.begin(), declared.end()), declared.end());
-  for (std::string_view name : declared) {
-    auto it = aggregates.lower_bound(name);
-    if (it == aggregates.end() || it->first != name)
-      it = aggregates.emplace_hint(it, std::string(name), AggregateSet{});
-    if (!it->second.contains(name)) it->second.emplace(name);
-  }
+// By name id, the first of `members` bearing each name; `ids` holds the id
+// of each member's name.
+std::vector<const XmlNode*> first_by_name(
+    std::span<const XmlNode* const> members, const NameId* ids, size_t names) {
+  std::vector<const XmlNode*> index(names, nullptr);
+  for (size_t k = 0; k < members.size(); ++k)
+    if (index[ids[k]] == nullptr) index[ids[k]] = members[k];
+  return index;
 }
 
-// One edge as the reader classifies it; views into the loaded document.
+// Which lists declare a name: a name may be a place and a transition both.
+enum Declared : uint8_t { kAsPlace = 1, kAsTransition = 2 };
+
+// One edge as the reader classifies it.
 struct Arc {
-  std::string_view from;
-  std::string_view to;
+  NameId from;
+  NameId to;
   int32_t weight;
   bool from_place;
 };
 
 // Reads the edge member `edge`; prints its fault and returns nothing when it
 // has one.
-std::optional<Arc> read_edge(const XmlNode* edge, const NameIndex& places,
-                             const NameIndex& transitions, std::ostream& out) {
+std::optional<Arc> read_edge(const XmlNode* edge, const NameTable& names,
+                             const std::vector<uint8_t>& declared,
+                             std::ostream& out) {
   const auto from = find_attribute(edge, "from");
   if (!from) {
     out << "Can't find the from edge\n";
@@ -99,53 +94,22 @@ std::optional<Arc> read_edge(const XmlNode* edge, const NameIndex& places,
   int32_t weight = 1;
   if (const auto text = find_attribute(edge, "multiplicity"))
     weight = parse_multiplicity(*text).value_or(1);
-  if (places.contains(*from)) {
-    if (transitions.contains(*to)) return Arc{*from, *to, weight, true};
-  } else if (transitions.contains(*from) && places.contains(*to)) {
-    return Arc{*from, *to, weight, false};
+  const std::optional<NameId> source = names.find(*from);
+  const std::optional<NameId> target = names.find(*to);
+  const uint8_t source_kind = source ? declared[*source] : 0;
+  const uint8_t target_kind = target ? declared[*target] : 0;
+  if (source_kind & kAsPlace) {
+    if (target_kind & kAsTransition) return Arc{*source, *target, weight, true};
+  } else if ((source_kind & kAsTransition) && (target_kind & kAsPlace)) {
+    return Arc{*source, *target, weight, false};
   }
   out << "Wrong edge \n";
   return std::nullopt;
 }
 
-// The nodes of one map that arcs touch, created in name order (each insert
-// then lands at the end of the tree) and found again through a hash table:
-// on large nets a tree lookup per arc end costs a cache miss per level.
-class NodeTable {
- public:
-  explicit NodeTable(NodeMap& map) : map_(map) {}
-
-  void touch(std::string_view name) { touched_.push_back(name); }
-
-  void create() {
-    std::sort(touched_.begin(), touched_.end());
-    touched_.erase(std::unique(touched_.begin(), touched_.end()),
-                   touched_.end());
-    nodes_.reserve(touched_.size());
-    for (std::string_view name : touched_) {
-      auto it = map_.lower_bound(name);
-      if (it == map_.end() || it->first != name)
-        it = map_.emplace_hint(it, std::string(name), NetNode{});
-      nodes_.emplace(it->first, &it->second);
-    }
-    touched_ = {};
-  }
-
-  NetNode& operator[](std::string_view name) const {
-    return *nodes_.find(name)->second;
-  }
-
- private:
-  NodeMap& map_;
-  std::vector<std::string_view> touched_;
-  std::unordered_map<std::string_view, NetNode*> nodes_;
-};
-
-// Reads every edge up to the first fault, then enters the arcs read before
-// it: the model ends as if each arc had been entered as it was read.
-bool read_edges(const XmlNode* root, const NameIndex& places,
-                const NameIndex& transitions, NetModel& model,
-                std::ostream& out) {
+// Reads every edge up to the first fault, entering each arc as it is read.
+bool read_edges(const XmlNode* root, const std::vector<uint8_t>& declared,
+                NetModel& model, std::ostream& out) {
   const XmlNode* list = find_child_element(root, "edgelist");
   if (list == nullptr) {
     out << "No edgelist found\n";
@@ -155,34 +119,18 @@ bool read_edges(const XmlNode* root, const NameIndex& places,
     out << "No edges found\n";
     return false;
   }
-  std::vector<Arc> arcs;
-  bool ok = true;
   for (const XmlNode* edge = list->first_child; edge != nullptr;
        edge = edge->next_sibling) {
-    const std::optional<Arc> arc = read_edge(edge, places, transitions, out);
-    if (!arc) {
-      ok = false;
-      break;
-    }
+    const std::optional<Arc> arc = read_edge(edge, model.names, declared, out);
+    if (!arc) return false;
     // A weight of zero or below enters no arc and creates no node.
-    if (arc->weight > 0) arcs.push_back(*arc);
+    if (arc->weight <= 0) continue;
+    NodeMap& sources = arc->from_place ? model.p_map : model.t_map;
+    NodeMap& targets = arc->from_place ? model.t_map : model.p_map;
+    node_at(sources, arc->from).out.insert(arc->to, arc->weight);
+    node_at(targets, arc->to).in.insert(arc->from, arc->weight);
   }
-
-  NodeTable place_nodes(model.p_map);
-  NodeTable transition_nodes(model.t_map);
-  for (const Arc& arc : arcs) {
-    place_nodes.touch(arc.from_place ? arc.from : arc.to);
-    transition_nodes.touch(arc.from_place ? arc.to : arc.from);
-  }
-  place_nodes.create();
-  transition_nodes.create();
-  for (const Arc& arc : arcs) {
-    const NodeTable& sources = arc.from_place ? place_nodes : transition_nodes;
-    const NodeTable& targets = arc.from_place ? transition_nodes : place_nodes;
-    sources[arc.from].out.insert(arc.to, arc.weight);
-    targets[arc.to].in.insert(arc.from, arc.weight);
-  }
-  return ok;
+  return true;
 }
 
 }  // namespace
@@ -218,25 +166,41 @@ std::optional<int32_t> parse_multiplicity(std::string_view text) {
 }
 
 bool read_net_document(const XmlDocument& doc, NetModel& model,
-                       std::ostream& out) {
+                       std::ostream& out, ElementIndex* elements) {
   const XmlNode* root = doc.root();
   if (root == nullptr || root->name != "petrinet") {
     out << "Wrong input file\n";
     return false;
   }
   // What was read before a fault stays in the model, as if entered as read.
-  std::vector<std::string_view> declared;
-  NameIndex places;
-  NameIndex transitions;
-  const bool read =
-      declare_list(root, kPlaces, declared, places, out) &&
-      declare_list(root, kTransitions, declared, transitions, out) &&
-      read_edges(root, places, transitions, model, out);
-  declare_aggregates(declared, model.aggregate_map);
-  if (!read) return false;
+  std::vector<std::string_view> names;
+  std::vector<const XmlNode*> members;
+  bool declared_all = declare_list(root, kPlaces, names, members, out);
+  const size_t places_declared = names.size();
+  declared_all =
+      declared_all && declare_list(root, kTransitions, names, members, out);
+  std::vector<NameId> ids;
+  model = NetModel(NameTable(names, ids));
+  // Every declared node starts as the sole member of its own aggregate.
+  for (NameId id = 0; id < model.names.size(); ++id)
+    model.aggregate_map[id].insert(id);
+  if (!declared_all) return false;
+
+  std::vector<uint8_t> declared(model.names.size(), 0);
+  for (size_t k = 0; k < ids.size(); ++k)
+    declared[ids[k]] |= k < places_declared ? kAsPlace : kAsTransition;
+  if (!read_edges(root, declared, model, out)) return false;
   if (!check_consistency(model)) {
     out << "\nNet inconsistent after input\n";
     return false;
+  }
+  if (elements != nullptr) {
+    const std::span<const XmlNode* const> all(members);
+    elements->places = first_by_name(all.first(places_declared), ids.data(),
+                                     model.names.size());
+    elements->transitions =
+        first_by_name(all.subspan(places_declared),
+                      ids.data() + places_declared, model.names.size());
   }
   return true;
 }
@@ -248,6 +212,15 @@ bool read_net(const std::string& path, NetModel& model, std::ostream& out) {
     return false;
   }
   return read_net_document(doc, model, out);
+}
+
+bool read_net(const std::string& path, NetModel& model, InputDocument& input,
+              std::ostream& out) {
+  if (!load_document(path, input.document)) {
+    out << "Can't open input file\n";
+    return false;
+  }
+  return read_net_document(input.document, model, out, &input.elements);
 }
 
 }  // namespace marovel

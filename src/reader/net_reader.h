@@ -1,6 +1,7 @@
 // Reads a net document into an empty NetModel. On the first fault the
 // reader prints that fault's message on `out` and returns false; what it
-// entered before stays in the model.
+// entered before stays in the model. A model read without a fault is closed
+// and mirrored: every arc is entered on both of its sides.
 #ifndef MAROVEL_READER_NET_READER_H_
 #define MAROVEL_READER_NET_READER_H_
 
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "model/net_model.h"
+#include "reader/input_document.h"
 #include "xml/xml_document.h"
 
 namespace marovel {
@@ -18,9 +20,16 @@ namespace marovel {
 // Loads the file at `path` (native bytes) and reads it.
 bool read_net(const std::string& path, NetModel& model, std::ostream& out);
 
-// Reads an already loaded document.
+// The same, keeping the loaded document and its element index in the fresh
+// `input` for the writer.
+bool read_net(const std::string& path, NetModel& model, InputDocument& input,
+              std::ostream& out);
+
+// Reads an already loaded document. When `elements` is given and the read
+// succeeds, it is set to the document's element index over the model's
+// names.
 bool read_net_document(const XmlDocument& doc, NetModel& model,
-                       std::ostream& out);
+                       std::ostream& out, ElementIndex* elements = nullptr);
 
 // A `multiplicity` value: optional leading white space, an optional sign,
 // decimal digits and nothing else, within the signed 32-bit range.

@@ -36,13 +36,15 @@ std::string net(
          "</edgelist></petrinet>";
 }
 
-std::string dump(const NodeMap& map) {
+std::string dump(const NetModel& model, const NodeMap& map) {
   std::string s;
   for (const auto& [name, node] : map) {
-    s += name + "[";
-    for (const auto& [n, k] : node.in) s += n + "*" + std::to_string(k) + " ";
+    s.append(model.name(name)) += "[";
+    for (const auto& [n, k] : node.in)
+      s.append(model.name(n)) += "*" + std::to_string(k) + " ";
     s += "|";
-    for (const auto& [n, k] : node.out) s += " " + n + "*" + std::to_string(k);
+    for (const auto& [n, k] : node.out)
+      (s += " ").append(model.name(n)) += "*" + std::to_string(k);
     s += "]";
   }
   return s;
@@ -57,11 +59,11 @@ TEST(NetReaderTest, ReadsTheNetIntoBothMapsAndTheAggregates) {
       "<edge to=\"p2\" from=\"t1\"/></edgelist></petrinet>");
   ASSERT_TRUE(r.ok) << r.out;
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(dump(r.model.p_map), "p1[| t1*2]p2[t1*1 |]");
-  EXPECT_EQ(dump(r.model.t_map), "t1[p1*2 | p2*1]");
+  EXPECT_EQ(dump(r.model, r.model.p_map), "p1[| t1*2]p2[t1*1 |]");
+  EXPECT_EQ(dump(r.model, r.model.t_map), "t1[p1*2 | p2*1]");
   ASSERT_EQ(r.model.aggregate_map.size(), 4u);
-  for (const auto& [name, set] : r.model.aggregate_map)
-    EXPECT_EQ(set, AggregateSet{name});
+  for (NameId name = 0; name < 4; ++name)
+    EXPECT_EQ(r.model.aggregate_map[name], AggregateSet{name});
 }
 
 // Each row fails on one check; the message shows the order of the checks.
@@ -120,8 +122,8 @@ TEST(NetReaderTest, FindsListsInAnyOrderAndTakesTheFirstOfEach) {
       "<placelist><p name=\"p\"/></placelist>"
       "<placelist><p name=\"second\"/></placelist></petrinet>");
   ASSERT_TRUE(r.ok) << r.out;
-  EXPECT_EQ(dump(r.model.p_map), "p[| t*1]");
-  EXPECT_FALSE(r.model.aggregate_map.contains("second"));
+  EXPECT_EQ(dump(r.model, r.model.p_map), "p[| t*1]");
+  EXPECT_EQ(r.model.names.find("second"), std::nullopt);
 
   const ReadResult second = read(
       "<petrinet><placelist><p name=\"p\"/></placelist><placelist><p "
@@ -141,8 +143,8 @@ TEST(NetReaderTest, ArcsOfOneDirectionAddUpAndZeroOrNegativeEnterNothing) {
                "<e from=\"p\" to=\"u\" multiplicity=\"2147483647\"/>"
                "<e from=\"p\" to=\"u\" multiplicity=\"2147483647\"/>"));
   ASSERT_TRUE(r.ok) << r.out;
-  EXPECT_EQ(dump(r.model.p_map), "p[t*1 | t*5 u*4294967294]");
-  EXPECT_EQ(dump(r.model.t_map), "t[p*5 | p*1]u[p*4294967294 |]");
+  EXPECT_EQ(dump(r.model, r.model.p_map), "p[t*1 | t*5 u*4294967294]");
+  EXPECT_EQ(dump(r.model, r.model.t_map), "t[p*5 | p*1]u[p*4294967294 |]");
 }
 
 TEST(NetReaderTest, NamesDeclaredTwiceOrAsBothKinds) {
@@ -154,9 +156,10 @@ TEST(NetReaderTest, NamesDeclaredTwiceOrAsBothKinds) {
                R"(<p name="p"/><p name="x"/><p name="p"/>)",
                R"(<t name="t"/><t name="x"/>)"));
   ASSERT_TRUE(r.ok) << r.out;
-  EXPECT_EQ(dump(r.model.p_map), "p[| x*1]x[t*1 | t*1 x*1]");
-  EXPECT_EQ(dump(r.model.t_map), "t[x*1 | x*1]x[p*1 x*1 |]");
-  EXPECT_EQ(r.model.aggregate_map.at("x"), AggregateSet{"x"});
+  EXPECT_EQ(dump(r.model, r.model.p_map), "p[| x*1]x[t*1 | t*1 x*1]");
+  EXPECT_EQ(dump(r.model, r.model.t_map), "t[x*1 | x*1]x[p*1 x*1 |]");
+  EXPECT_EQ(r.model.aggregate_map[r.model.id("x")],
+            AggregateSet{r.model.id("x")});
   EXPECT_EQ(r.model.aggregate_map.size(), 3u);
 
   const ReadResult wrong =
@@ -165,11 +168,39 @@ TEST(NetReaderTest, NamesDeclaredTwiceOrAsBothKinds) {
   EXPECT_EQ(wrong.out, "Wrong edge \n");
 }
 
+TEST(NetReaderTest, IndexesTheFirstElementOfEachNameInEachList) {
+  XmlDocument doc;
+  std::string error;
+  ASSERT_TRUE(load_xml_string(
+      net("<e from=\"x\" to=\"t\"/>",
+          R"(<p name="x" n="1"/><p name="q"/><p name="x" n="2"/>)",
+          R"(<t name="t"/><t name="x" n="3"/>)"),
+      doc, error));
+  NetModel model;
+  ElementIndex elements;
+  std::ostringstream out;
+  ASSERT_TRUE(read_net_document(doc, model, out, &elements)) << out.str();
+  auto tag = [](const XmlNode* element) -> std::string {
+    if (element == nullptr) return "-";
+    std::string text(element->attributes[0].value);
+    if (element->attributes.size() > 1) text += element->attributes[1].value;
+    return text;
+  };
+  std::string places, transitions;
+  for (NameId id = 0; id < model.names.size(); ++id) {
+    places += tag(elements.places[id]) + " ";
+    transitions += tag(elements.transitions[id]) + " ";
+  }
+  // Names in order: q, t, x.
+  EXPECT_EQ(places, "q - x1 ");
+  EXPECT_EQ(transitions, "- t x3 ");
+}
+
 TEST(NetReaderTest, EmptyNamesAndAnyMemberElementName) {
   const ReadResult r = read(net("<anything from=\"\" to=\"t\"/>",
                                 R"(<x name=""/>)", R"(<y name="t"/>)"));
   ASSERT_TRUE(r.ok) << r.out;
-  EXPECT_EQ(dump(r.model.p_map), "[| t*1]");
+  EXPECT_EQ(dump(r.model, r.model.p_map), "[| t*1]");
 }
 
 TEST(NetReaderTest, MultiplicityConversion) {
@@ -203,7 +234,7 @@ TEST(NetReaderTest, MultiplicityConversion) {
 
   // A value that does not convert counts as 1.
   const ReadResult r = read(net("<e from=\"p\" to=\"t\" multiplicity=\"x\"/>"));
-  EXPECT_EQ(dump(r.model.p_map), "p[| t*1]");
+  EXPECT_EQ(dump(r.model, r.model.p_map), "p[| t*1]");
 }
 
 TEST(NetReaderTest, UnloadableFileIsReported) {

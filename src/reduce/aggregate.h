@@ -4,8 +4,6 @@
 #ifndef MAROVEL_REDUCE_AGGREGATE_H_
 #define MAROVEL_REDUCE_AGGREGATE_H_
 
-#include <string_view>
-
 #include "model/net_model.h"
 
 namespace marovel {
@@ -16,8 +14,8 @@ namespace marovel {
 // only read. Otherwise nothing reads the removed node's set again, and its
 // members are moved rather than copied, the smaller set into the larger, so
 // that a chain of fusions costs what it adds and not the sum of its sets.
-void absorb_aggregate(AggregateMap& aggregates, std::string_view kept,
-                      std::string_view removed, const NodeMap& other_kind);
+void absorb_aggregate(AggregateMap& aggregates, NameId kept, NameId removed,
+                      const NodeMap& other_kind);
 
 }  // namespace marovel
 

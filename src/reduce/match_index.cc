@@ -6,25 +6,21 @@
 namespace marovel {
 namespace {
 
-bool holds_only(const NameBag& bag, std::string_view name) {
+bool holds_only(const NameBag& bag, NameId name) {
   return bag.size() == bag.count(name);
-}
-
-const NodeEntry* entry_of(const NodeMap& map, std::string_view name) {
-  auto it = map.find(name);
-  return it == map.end() ? nullptr : &*it;
 }
 
 // The candidacy tests repeat the conditions of the reference searches
 // (series_rules.cc, parallel_rules.cc, self_loop_rules.cc) node by node.
 
 std::optional<SeriesPlacesMatch> series_places_at(const NetModel& model,
-                                                  const NodeEntry& entry) {
-  const auto& [t, transition] = entry;
-  if (transition.in.size() != 1 || transition.out.size() != 1)
+                                                  NameId t) {
+  const NetNode* transition = model.t_map.find(t);
+  if (transition == nullptr || transition->in.size() != 1 ||
+      transition->out.size() != 1)
     return std::nullopt;
-  const std::string& i = transition.in.first();
-  const std::string& o = transition.out.first();
+  const NameId i = transition->in.first();
+  const NameId o = transition->out.first();
   const NetNode* input = find_node(model.p_map, i);
   if (input == nullptr || input->out.size() != 1) return std::nullopt;
   if (i == o && !holds_only(input->in, t)) return std::nullopt;
@@ -32,11 +28,12 @@ std::optional<SeriesPlacesMatch> series_places_at(const NetModel& model,
 }
 
 std::optional<SeriesTransitionsMatch> series_transitions_at(
-    const NetModel& model, const NodeEntry& entry) {
-  const auto& [p, place] = entry;
-  if (place.in.size() != 1 || place.out.size() != 1) return std::nullopt;
-  const std::string& u = place.in.first();
-  const std::string& v = place.out.first();
+    const NetModel& model, NameId p) {
+  const NetNode* place = model.p_map.find(p);
+  if (place == nullptr || place->in.size() != 1 || place->out.size() != 1)
+    return std::nullopt;
+  const NameId u = place->in.first();
+  const NameId v = place->out.first();
   const NetNode* output = find_node(model.t_map, v);
   if (output == nullptr || output->in.size() != 1) return std::nullopt;
   if (u == v && !holds_only(output->out, p)) return std::nullopt;
@@ -50,7 +47,7 @@ bool is_loop(const NetNode& node) {
 // Finds the first member of `candidates` that `test` accepts, dropping the
 // members before it, which no longer match.
 template <typename Set, typename Test>
-auto first_accepted(Set& candidates, Test test) -> decltype(test(nullptr)) {
+auto first_accepted(Set& candidates, Test test) -> decltype(test(0)) {
   while (!candidates.empty()) {
     if (auto match = test(*candidates.begin())) return match;
     candidates.erase(candidates.begin());
@@ -60,38 +57,32 @@ auto first_accepted(Set& candidates, Test test) -> decltype(test(nullptr)) {
 
 }  // namespace
 
-void MatchIndex::TwinGroups::add(const NodeEntry* node,
-                                 const NodeMap& neighbours) {
-  const NetNode& bags = node->second;
-  if (bags.in.size() != 1 || bags.out.size() != 1) return;
-  const Key key{entry_of(neighbours, bags.in.first()),
-                entry_of(neighbours, bags.out.first())};
-  // A closed model: every neighbour is a node.
-  assert(key.first != nullptr && key.second != nullptr);
+void MatchIndex::TwinGroups::add(NameId name, const NetNode& node) {
+  if (node.in.size() != 1 || node.out.size() != 1) return;
+  const Key key{node.in.first(), node.out.first()};
   Candidates& group = groups_[key];
   if (group.size() >= 2) heads_.erase(*group.begin());
-  group.insert(node);
+  group.insert(name);
   if (group.size() >= 2) heads_.insert(*group.begin());
-  group_of_.emplace(node, key);
+  group_of_.emplace(name, key);
 }
 
-void MatchIndex::TwinGroups::remove(const NodeEntry* node) {
-  auto member = group_of_.find(node);
+void MatchIndex::TwinGroups::remove(NameId name) {
+  auto member = group_of_.find(name);
   if (member == group_of_.end()) return;
   auto group = groups_.find(member->second);
   assert(group != groups_.end());
   Candidates& members = group->second;
   if (members.size() >= 2) heads_.erase(*members.begin());
-  members.erase(node);
+  members.erase(name);
   if (members.size() >= 2) heads_.insert(*members.begin());
   if (members.empty()) groups_.erase(group);
   group_of_.erase(member);
 }
 
-std::optional<std::pair<const NodeEntry*, const NodeEntry*>>
-MatchIndex::TwinGroups::first() const {
+std::optional<std::pair<NameId, NameId>> MatchIndex::TwinGroups::first() const {
   if (heads_.empty()) return std::nullopt;
-  const NodeEntry* kept = *heads_.begin();
+  const NameId kept = *heads_.begin();
   const Candidates& members = groups_.at(group_of_.at(kept));
   assert(members.size() >= 2 && *members.begin() == kept);
   return std::pair{kept, *std::next(members.begin())};
@@ -100,39 +91,38 @@ MatchIndex::TwinGroups::first() const {
 MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules)
     : model_(model), rules_(rules) {
   // Both maps are walked in name order, so every insertion goes at the end.
-  for (const NodeEntry& place : model.p_map) {
+  for (const auto& [place, node] : model.p_map) {
     if (rules_[Rule::kB] && series_transitions_at(model, place))
-      series_transitions_.insert(series_transitions_.end(), &place);
-    if (rules_[Rule::kE] && is_loop(place.second))
-      loop_places_.insert(loop_places_.end(), &place);
-    if (rules_[Rule::kC]) parallel_places_.add(&place, model.t_map);
+      series_transitions_.insert(series_transitions_.end(), place);
+    if (rules_[Rule::kE] && is_loop(node))
+      loop_places_.insert(loop_places_.end(), place);
+    if (rules_[Rule::kC]) parallel_places_.add(place, node);
   }
-  for (const NodeEntry& transition : model.t_map) {
+  for (const auto& [transition, node] : model.t_map) {
     if (rules_[Rule::kA] && series_places_at(model, transition))
-      series_places_.insert(series_places_.end(), &transition);
-    if (rules_[Rule::kF] && is_loop(transition.second))
-      loop_transitions_.insert(loop_transitions_.end(), &transition);
-    if (rules_[Rule::kD]) parallel_transitions_.add(&transition, model.p_map);
+      series_places_.insert(series_places_.end(), transition);
+    if (rules_[Rule::kF] && is_loop(node))
+      loop_transitions_.insert(loop_transitions_.end(), transition);
+    if (rules_[Rule::kD]) parallel_transitions_.add(transition, node);
   }
 }
 
 std::optional<SeriesPlacesMatch> MatchIndex::find_series_places() {
-  return first_accepted(series_places_, [&](const NodeEntry* t) {
-    return series_places_at(model_, *t);
-  });
+  return first_accepted(series_places_,
+                        [&](NameId t) { return series_places_at(model_, t); });
 }
 
 std::optional<SeriesTransitionsMatch> MatchIndex::find_series_transitions() {
-  return first_accepted(series_transitions_, [&](const NodeEntry* p) {
-    return series_transitions_at(model_, *p);
+  return first_accepted(series_transitions_, [&](NameId p) {
+    return series_transitions_at(model_, p);
   });
 }
 
 std::optional<ParallelPlacesMatch> MatchIndex::find_parallel_places() const {
   auto twins = parallel_places_.first();
   if (!twins) return std::nullopt;
-  const auto& [q, kept] = *twins->first;
-  return ParallelPlacesMatch{kept.in.first(), q, twins->second->first,
+  const NetNode& kept = *model_.p_map.find(twins->first);
+  return ParallelPlacesMatch{kept.in.first(), twins->first, twins->second,
                              kept.out.first()};
 }
 
@@ -140,85 +130,85 @@ std::optional<ParallelTransitionsMatch> MatchIndex::find_parallel_transitions()
     const {
   auto twins = parallel_transitions_.first();
   if (!twins) return std::nullopt;
-  const auto& [r, kept] = *twins->first;
-  return ParallelTransitionsMatch{kept.in.first(), r, twins->second->first,
+  const NetNode& kept = *model_.t_map.find(twins->first);
+  return ParallelTransitionsMatch{kept.in.first(), twins->first, twins->second,
                                   kept.out.first()};
 }
 
 std::optional<SelfLoopPlaceMatch> MatchIndex::find_self_loop_place() {
-  return first_accepted(
-      loop_places_,
-      [](const NodeEntry* q) -> std::optional<SelfLoopPlaceMatch> {
-        if (!is_loop(q->second)) return std::nullopt;
-        return SelfLoopPlaceMatch{q->second.in.first(), q->first};
-      });
+  return first_accepted(loop_places_,
+                        [&](NameId q) -> std::optional<SelfLoopPlaceMatch> {
+                          const NetNode* node = model_.p_map.find(q);
+                          if (node == nullptr || !is_loop(*node))
+                            return std::nullopt;
+                          return SelfLoopPlaceMatch{node->in.first(), q};
+                        });
 }
 
 std::optional<SelfLoopTransitionMatch> MatchIndex::find_self_loop_transition() {
   return first_accepted(
       loop_transitions_,
-      [](const NodeEntry* p) -> std::optional<SelfLoopTransitionMatch> {
-        if (!is_loop(p->second)) return std::nullopt;
-        return SelfLoopTransitionMatch{p->first, p->second.in.first()};
+      [&](NameId p) -> std::optional<SelfLoopTransitionMatch> {
+        const NetNode* node = model_.t_map.find(p);
+        if (node == nullptr || !is_loop(*node)) return std::nullopt;
+        return SelfLoopTransitionMatch{p, node->in.first()};
       });
 }
 
-void MatchIndex::offer_place(const NodeEntry* place) {
-  const NetNode& bags = place->second;
-  if (rules_[Rule::kB] && series_transitions_at(model_, *place))
+void MatchIndex::offer_place(NameId place) {
+  const NetNode* bags = model_.p_map.find(place);
+  assert(bags != nullptr);
+  if (rules_[Rule::kB] && series_transitions_at(model_, place))
     series_transitions_.insert(place);
-  if (rules_[Rule::kE] && is_loop(bags)) loop_places_.insert(place);
-  if (rules_[Rule::kC]) parallel_places_.add(place, model_.t_map);
+  if (rules_[Rule::kE] && is_loop(*bags)) loop_places_.insert(place);
+  if (rules_[Rule::kC]) parallel_places_.add(place, *bags);
   // The one transition whose rule-A candidacy may hang on this place.
-  if (rules_[Rule::kA] && bags.out.size() == 1) {
-    const NodeEntry* t = entry_of(model_.t_map, bags.out.first());
-    if (t != nullptr && series_places_at(model_, *t)) series_places_.insert(t);
+  if (rules_[Rule::kA] && bags->out.size() == 1) {
+    const NameId t = bags->out.first();
+    if (series_places_at(model_, t)) series_places_.insert(t);
   }
 }
 
-void MatchIndex::offer_transition(const NodeEntry* transition) {
-  const NetNode& bags = transition->second;
-  if (rules_[Rule::kA] && series_places_at(model_, *transition))
+void MatchIndex::offer_transition(NameId transition) {
+  const NetNode* bags = model_.t_map.find(transition);
+  assert(bags != nullptr);
+  if (rules_[Rule::kA] && series_places_at(model_, transition))
     series_places_.insert(transition);
-  if (rules_[Rule::kF] && is_loop(bags)) loop_transitions_.insert(transition);
-  if (rules_[Rule::kD]) parallel_transitions_.add(transition, model_.p_map);
+  if (rules_[Rule::kF] && is_loop(*bags)) loop_transitions_.insert(transition);
+  if (rules_[Rule::kD]) parallel_transitions_.add(transition, *bags);
   // The one place whose rule-B candidacy may hang on this transition.
-  if (rules_[Rule::kB] && bags.in.size() == 1) {
-    const NodeEntry* p = entry_of(model_.p_map, bags.in.first());
-    if (p != nullptr && series_transitions_at(model_, *p))
-      series_transitions_.insert(p);
+  if (rules_[Rule::kB] && bags->in.size() == 1) {
+    const NameId p = bags->in.first();
+    if (series_transitions_at(model_, p)) series_transitions_.insert(p);
   }
 }
 
-void MatchIndex::drop_place(const NodeEntry* place) {
+void MatchIndex::drop_place(NameId place) {
   series_transitions_.erase(place);
   loop_places_.erase(place);
   parallel_places_.remove(place);
 }
 
-void MatchIndex::drop_transition(const NodeEntry* transition) {
+void MatchIndex::drop_transition(NameId transition) {
   series_places_.erase(transition);
   loop_transitions_.erase(transition);
   parallel_transitions_.remove(transition);
 }
 
 void MatchIndex::before_step(const StepFootprint& footprint) {
-  for (const std::string& name : footprint.erased_places)
-    if (const NodeEntry* place = entry_of(model_.p_map, name))
-      drop_place(place);
-  for (const std::string& name : footprint.erased_transitions)
-    if (const NodeEntry* transition = entry_of(model_.t_map, name))
-      drop_transition(transition);
+  for (const NameId place : footprint.erased_places) drop_place(place);
+  for (const NameId transition : footprint.erased_transitions)
+    drop_transition(transition);
   // Their groups may change with their bags.
-  for (const NodeEntry* place : footprint.touched_places)
+  for (const NameId place : footprint.touched_places)
     parallel_places_.remove(place);
-  for (const NodeEntry* transition : footprint.touched_transitions)
+  for (const NameId transition : footprint.touched_transitions)
     parallel_transitions_.remove(transition);
 }
 
 void MatchIndex::after_step(const StepFootprint& footprint) {
-  for (const NodeEntry* place : footprint.touched_places) offer_place(place);
-  for (const NodeEntry* transition : footprint.touched_transitions)
+  for (const NameId place : footprint.touched_places) offer_place(place);
+  for (const NameId transition : footprint.touched_transitions)
     offer_transition(transition);
 }
 
@@ -233,20 +223,18 @@ size_t MatchIndex::size() const {
 
 namespace {
 
-void touch(const NodeMap& map, std::string_view name,
-           std::vector<const NodeEntry*>& touched) {
-  const NodeEntry* entry = entry_of(map, name);
-  assert(entry != nullptr);
-  if (entry != nullptr) touched.push_back(entry);
+void touch(const NodeMap& map, NameId name, std::vector<NameId>& touched) {
+  assert(map.contains(name));
+  if (map.contains(name)) touched.push_back(name);
 }
 
 }  // namespace
 
 void footprint_of(const NetModel& model, const SeriesPlacesMatch& match,
                   StepFootprint& footprint) {
-  const std::string& i = match.kept_place;
-  const std::string& t = match.transition;
-  const std::string& o = match.removed_place;
+  const NameId i = match.kept_place;
+  const NameId t = match.transition;
+  const NameId o = match.removed_place;
   footprint.erased_places.push_back(o);
   footprint.erased_transitions.push_back(t);
   if (i == o) return;  // an isolated loop goes whole
@@ -268,9 +256,9 @@ void footprint_of(const NetModel& model, const SeriesPlacesMatch& match,
 
 void footprint_of(const NetModel& model, const SeriesTransitionsMatch& match,
                   StepFootprint& footprint) {
-  const std::string& u = match.kept_transition;
-  const std::string& p = match.place;
-  const std::string& v = match.removed_transition;
+  const NameId u = match.kept_transition;
+  const NameId p = match.place;
+  const NameId v = match.removed_transition;
   footprint.erased_places.push_back(p);
   footprint.erased_transitions.push_back(v);
   if (u == v) return;  // an isolated loop goes whole

@@ -10,6 +10,7 @@
 #define MAROVEL_REDUCE_MATCH_INDEX_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -60,41 +61,36 @@ class MatchIndex {
   size_t size() const;
 
  private:
-  struct ByName {
-    bool operator()(const NodeEntry* a, const NodeEntry* b) const {
-      return a->first < b->first;
-    }
-  };
-  using Candidates = std::set<const NodeEntry*, ByName>;
+  // Ids are ranks in name order.
+  using Candidates = std::set<NameId>;
 
   // Nodes with one input and one output arc of weight 1, grouped by that
   // (input, output) pair of neighbours.
   class TwinGroups {
    public:
-    void add(const NodeEntry* node, const NodeMap& neighbours);
-    void remove(const NodeEntry* node);
+    void add(NameId name, const NetNode& node);
+    void remove(NameId name);
     // The smallest node that has a twin, and the smallest of its twins.
-    std::optional<std::pair<const NodeEntry*, const NodeEntry*>> first() const;
+    std::optional<std::pair<NameId, NameId>> first() const;
     size_t size() const { return group_of_.size(); }
 
    private:
-    using Key = std::pair<const NodeEntry*, const NodeEntry*>;
+    using Key = std::pair<NameId, NameId>;
     struct KeyHash {
       size_t operator()(const Key& key) const {
-        return std::hash<const void*>()(key.first) * 31 +
-               std::hash<const void*>()(key.second);
+        return std::hash<uint64_t>()(uint64_t{key.first} << 32 | key.second);
       }
     };
     std::unordered_map<Key, Candidates, KeyHash> groups_;
-    std::unordered_map<const NodeEntry*, Key> group_of_;
+    std::unordered_map<NameId, Key> group_of_;
     // The smallest member of every group of two or more.
     Candidates heads_;
   };
 
-  void offer_place(const NodeEntry* place);
-  void offer_transition(const NodeEntry* transition);
-  void drop_place(const NodeEntry* place);
-  void drop_transition(const NodeEntry* transition);
+  void offer_place(NameId place);
+  void offer_transition(NameId transition);
+  void drop_place(NameId place);
+  void drop_transition(NameId transition);
 
   const NetModel& model_;
   RuleSet rules_;

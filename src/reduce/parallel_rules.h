@@ -11,7 +11,6 @@
 
 #include <iosfwd>
 #include <optional>
-#include <string>
 
 #include "model/net_model.h"
 
@@ -21,10 +20,10 @@ namespace marovel {
 // the removed one the smallest of its twins. The shared transitions may be
 // one and the same.
 struct ParallelPlacesMatch {
-  std::string input_transition;   // r
-  std::string kept_place;         // q
-  std::string removed_place;      // p
-  std::string output_transition;  // s
+  NameId input_transition;   // r
+  NameId kept_place;         // q
+  NameId removed_place;      // p
+  NameId output_transition;  // s
   friend bool operator==(const ParallelPlacesMatch&,
                          const ParallelPlacesMatch&) = default;
 };
@@ -37,10 +36,10 @@ bool fuse_parallel_places(NetModel& model, std::ostream* log);
 
 // Rule D, the same with places and transitions exchanged.
 struct ParallelTransitionsMatch {
-  std::string input_place;         // q
-  std::string kept_transition;     // r
-  std::string removed_transition;  // s
-  std::string output_place;        // p
+  NameId input_place;         // q
+  NameId kept_transition;     // r
+  NameId removed_transition;  // s
+  NameId output_place;        // p
   friend bool operator==(const ParallelTransitionsMatch&,
                          const ParallelTransitionsMatch&) = default;
 };

@@ -140,12 +140,14 @@ void run_reference_steps(NetModel& model, const RuleSet& rules,
 }  // namespace
 
 bool run_reduction(NetModel& model, const RuleSet& rules, int32_t max_steps,
-                   std::ostream* reduction_log, std::ostream& out) {
+                   std::ostream* reduction_log, std::ostream& out,
+                   bool known_closed_and_mirrored) {
   if (max_steps <= 0) return true;
   // The index finds neighbours through bags, which needs a closed and
   // mirrored model; the reader builds no other, but a model made by hand
   // may be, and then the reference searches serve.
-  if (!is_closed_and_mirrored(model))
+  assert(!known_closed_and_mirrored || is_closed_and_mirrored(model));
+  if (!known_closed_and_mirrored && !is_closed_and_mirrored(model))
     return run_reduction_reference(model, rules, max_steps, reduction_log, out);
   MatchIndex index(model, rules);
   StepFootprint footprint;

@@ -22,9 +22,11 @@ namespace marovel {
 // step, and the closure check looks only at what a step changed; both give
 // exactly what the scans below give, in time that does not grow with the
 // net. A model that is not closed and mirrored to begin with is reduced by
-// the scans.
+// the scans; `known_closed_and_mirrored` spares that check for a model known
+// to be so (every model the reader returns).
 bool run_reduction(NetModel& model, const RuleSet& rules, int32_t max_steps,
-                   std::ostream* reduction_log, std::ostream& out);
+                   std::ostream* reduction_log, std::ostream& out,
+                   bool known_closed_and_mirrored = false);
 
 // The same run with the reference searches: every step walks the maps from
 // their first keys (rules C and D compare every candidate with every node)

@@ -5,15 +5,15 @@
 
 namespace marovel {
 
-void write_log_line(std::ostream* log, char rule,
-                    std::initializer_list<std::string_view> names) {
+void write_log_line(std::ostream* log, char rule, const NameTable& names,
+                    std::initializer_list<NameId> nodes) {
   if (log == nullptr) return;
   std::string line(1, rule);
   line += ':';
   const char* separator = "";
-  for (std::string_view name : names) {
+  for (const NameId node : nodes) {
     line += separator;
-    line += name;
+    line += names[node];
     separator = ",";
   }
   line += " reduced\n";

@@ -6,14 +6,15 @@
 
 #include <initializer_list>
 #include <iosfwd>
-#include <string_view>
+
+#include "model/name_table.h"
 
 namespace marovel {
 
 // Writes the whole line in one piece, so a run that stops at any point
 // leaves only complete lines behind.
-void write_log_line(std::ostream* log, char rule,
-                    std::initializer_list<std::string_view> names);
+void write_log_line(std::ostream* log, char rule, const NameTable& names,
+                    std::initializer_list<NameId> nodes);
 
 }  // namespace marovel
 

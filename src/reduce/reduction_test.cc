@@ -29,8 +29,9 @@ std::string inconsistent_on(const std::vector<int>& steps) {
 // Two rule A applications away from a single place. The dangling arc into z
 // makes every check fail, so the messages show which steps ran.
 NetModel chain_with_dangling_arc() {
-  NetModel model = make_net({"p1>t1", "p2<t1", "p2>t2", "p3<t2"});
-  node_at(model.p_map, "z").in.insert("ghost");
+  NetModel model =
+      make_net({"p1>t1", "p2<t1", "p2>t2", "p3<t2"}, {"z", "ghost"});
+  node_at(model.p_map, model.id("z")).in.insert(model.id("ghost"));
   return model;
 }
 
@@ -84,10 +85,11 @@ TEST(RunReductionTest, NoRuleEnabledRunsOneEmptyStep) {
 // Eight loops on t go one per step; w names the last one without it naming w,
 // so the model turns inconsistent with the eighth step, step 7.
 TEST(RunReductionTest, ReportsTheStepThatBrokeClosure) {
-  NetModel model = make_net({"q1>t", "q1<t", "q2>t", "q2<t", "q3>t", "q3<t",
-                             "q4>t", "q4<t", "q5>t", "q5<t", "q6>t", "q6<t",
-                             "q7>t", "q7<t", "q8>t", "q8<t"});
-  node_at(model.t_map, "w").in.insert("q8");
+  NetModel model =
+      make_net({"q1>t", "q1<t", "q2>t", "q2<t", "q3>t", "q3<t", "q4>t", "q4<t",
+                "q5>t", "q5<t", "q6>t", "q6<t", "q7>t", "q7<t", "q8>t", "q8<t"},
+               {"w"});
+  node_at(model.t_map, model.id("w")).in.insert(model.id("q8"));
   std::ostringstream log, out;
   run_reduction(model, rules_from("E"), 2000000, &log, out);
   EXPECT_EQ(out.str(), inconsistent_on({7, 8}));
@@ -100,9 +102,10 @@ TEST(RunReductionTest, ReportsTheStepThatBrokeClosure) {
 // keeps only its aggregate additions and fails, and the step goes on to the
 // next enabled rule. The next step meets the same transition again.
 TEST(RunReductionTest, MissingOutputPlaceFailsRuleA) {
-  NetModel model = make_net({"i>t", "e>u", "e<u"});
-  node_at(model.t_map, "t").out.insert("o");
-  aggregate_at(model.aggregate_map, "o").insert("o");
+  NetModel model = make_net({"i>t", "e>u", "e<u"}, {"o"});
+  const NameId o = model.id("o");
+  node_at(model.t_map, model.id("t")).out.insert(o);
+  model.aggregate_map[o].insert(o);
   std::ostringstream log, out;
   run_reduction(model, rules_from("AE"), 2000000, &log, out);
 
@@ -111,7 +114,7 @@ TEST(RunReductionTest, MissingOutputPlaceFailsRuleA) {
             missing + inconsistent_on({0}) + missing + inconsistent_on({1}));
   EXPECT_EQ(log.str(), "E:u,e reduced\n");
   EXPECT_EQ(dump_net(model), "places[i] transitions[t u] arcs[i>t]");
-  EXPECT_EQ(model.t_map.at("t").out.count("o"), 1u);
+  EXPECT_EQ(find_node(model.t_map, model.id("t"))->out.count(o), 1u);
   EXPECT_EQ(dump_aggregates(model), "i{i o t} u{e u}");
 }
 

@@ -225,16 +225,18 @@ INSTANTIATE_TEST_SUITE_P(Nets, RulesTest, ::testing::ValuesIn(kCases),
 // A neighbour that is not a node reads as one without arcs: it never
 // completes a match.
 TEST(SeriesRulesTest, DanglingNeighbourCompletesNoMatch) {
-  NetModel places;
-  node_at(places.t_map, "t").in.insert("i");
-  node_at(places.t_map, "t").out.insert("o");
-  node_at(places.p_map, "o").in.insert("t");
+  NetModel places(NameTable{"i", "o", "t"});
+  const NameId i = 0, o = 1, t = 2;
+  node_at(places.t_map, t).in.insert(i);
+  node_at(places.t_map, t).out.insert(o);
+  node_at(places.p_map, o).in.insert(t);
   EXPECT_FALSE(find_series_places(places));
 
-  NetModel transitions;
-  node_at(transitions.p_map, "p").in.insert("u");
-  node_at(transitions.p_map, "p").out.insert("v");
-  node_at(transitions.t_map, "u").out.insert("p");
+  NetModel transitions(NameTable{"p", "u", "v"});
+  const NameId p = 0, u = 1, v = 2;
+  node_at(transitions.p_map, p).in.insert(u);
+  node_at(transitions.p_map, p).out.insert(v);
+  node_at(transitions.t_map, u).out.insert(p);
   EXPECT_FALSE(find_series_transitions(transitions));
 }
 

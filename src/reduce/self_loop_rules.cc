@@ -10,11 +10,10 @@ namespace {
 
 // The first node, in name order, whose one output arc of weight 1 goes to
 // the node its one input arc comes from; returns its name and neighbour.
-std::optional<std::pair<const std::string*, const std::string*>> find_loop(
-    const NodeMap& nodes) {
+std::optional<std::pair<NameId, NameId>> find_loop(const NodeMap& nodes) {
   for (const auto& [name, node] : nodes) {
     if (node.out.size() == 1 && node.in == node.out)
-      return std::pair{&name, &node.in.first()};
+      return std::pair{name, node.in.first()};
   }
   return std::nullopt;
 }
@@ -22,7 +21,7 @@ std::optional<std::pair<const std::string*, const std::string*>> find_loop(
 // Drops both arcs between `removed` and its neighbour, on the neighbour's
 // side; the removed node's own entry goes with it.
 void drop_loop(NodeMap& removed_map, NodeMap& neighbour_map,
-               const std::string& removed, const std::string& neighbour) {
+               const NameId removed, const NameId neighbour) {
   NetNode& kept = node_at(neighbour_map, neighbour);
   kept.out.erase(removed);
   kept.in.erase(removed);
@@ -34,7 +33,7 @@ void drop_loop(NodeMap& removed_map, NodeMap& neighbour_map,
 std::optional<SelfLoopPlaceMatch> find_self_loop_place(const NetModel& model) {
   auto loop = find_loop(model.p_map);
   if (!loop) return std::nullopt;
-  return SelfLoopPlaceMatch{*loop->second, *loop->first};
+  return SelfLoopPlaceMatch{loop->second, loop->first};
 }
 
 void apply_self_loop_place(NetModel& model, const SelfLoopPlaceMatch& match,
@@ -42,7 +41,8 @@ void apply_self_loop_place(NetModel& model, const SelfLoopPlaceMatch& match,
   absorb_aggregate(model.aggregate_map, match.transition, match.removed_place,
                    model.t_map);
   drop_loop(model.p_map, model.t_map, match.removed_place, match.transition);
-  write_log_line(log, 'E', {match.transition, match.removed_place});
+  write_log_line(log, 'E', model.names,
+                 {match.transition, match.removed_place});
 }
 
 bool remove_self_loop_place(NetModel& model, std::ostream* log) {
@@ -56,7 +56,7 @@ std::optional<SelfLoopTransitionMatch> find_self_loop_transition(
     const NetModel& model) {
   auto loop = find_loop(model.t_map);
   if (!loop) return std::nullopt;
-  return SelfLoopTransitionMatch{*loop->first, *loop->second};
+  return SelfLoopTransitionMatch{loop->first, loop->second};
 }
 
 void apply_self_loop_transition(NetModel& model,
@@ -65,7 +65,8 @@ void apply_self_loop_transition(NetModel& model,
   absorb_aggregate(model.aggregate_map, match.place, match.removed_transition,
                    model.p_map);
   drop_loop(model.t_map, model.p_map, match.removed_transition, match.place);
-  write_log_line(log, 'F', {match.removed_transition, match.place});
+  write_log_line(log, 'F', model.names,
+                 {match.removed_transition, match.place});
 }
 
 bool remove_self_loop_transition(NetModel& model, std::ostream* log) {

@@ -10,7 +10,6 @@
 
 #include <iosfwd>
 #include <optional>
-#include <string>
 
 #include "model/net_model.h"
 
@@ -18,8 +17,8 @@ namespace marovel {
 
 // Rule E.
 struct SelfLoopPlaceMatch {
-  std::string transition;  // kept
-  std::string removed_place;
+  NameId transition;  // kept
+  NameId removed_place;
   friend bool operator==(const SelfLoopPlaceMatch&,
                          const SelfLoopPlaceMatch&) = default;
 };
@@ -32,8 +31,8 @@ bool remove_self_loop_place(NetModel& model, std::ostream* log);
 
 // Rule F.
 struct SelfLoopTransitionMatch {
-  std::string removed_transition;
-  std::string place;  // kept
+  NameId removed_transition;
+  NameId place;  // kept
   friend bool operator==(const SelfLoopTransitionMatch&,
                          const SelfLoopTransitionMatch&) = default;
 };

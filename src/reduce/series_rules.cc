@@ -10,7 +10,7 @@
 namespace marovel {
 namespace {
 
-bool holds_only(const NameBag& bag, std::string_view name) {
+bool holds_only(const NameBag& bag, NameId name) {
   return bag.size() == bag.count(name);
 }
 
@@ -19,8 +19,8 @@ bool holds_only(const NameBag& bag, std::string_view name) {
 std::optional<SeriesPlacesMatch> find_series_places(const NetModel& model) {
   for (const auto& [t, transition] : model.t_map) {
     if (transition.in.size() != 1 || transition.out.size() != 1) continue;
-    const std::string& i = transition.in.first();
-    const std::string& o = transition.out.first();
+    const NameId i = transition.in.first();
+    const NameId o = transition.out.first();
     const NetNode* input = find_node(model.p_map, i);
     if (input == nullptr || input->out.size() != 1) continue;
     // Fusing a place with itself erases it, which is sound only when nothing
@@ -33,9 +33,9 @@ std::optional<SeriesPlacesMatch> find_series_places(const NetModel& model) {
 
 bool apply_series_places(NetModel& model, const SeriesPlacesMatch& match,
                          std::ostream* log, std::ostream& out) {
-  const std::string& i = match.kept_place;
-  const std::string& t = match.transition;
-  const std::string& o = match.removed_place;
+  const NameId i = match.kept_place;
+  const NameId t = match.transition;
+  const NameId o = match.removed_place;
   absorb_aggregate(model.aggregate_map, i, o, model.t_map);
   absorb_aggregate(model.aggregate_map, i, t, model.p_map);
 
@@ -68,7 +68,7 @@ bool apply_series_places(NetModel& model, const SeriesPlacesMatch& match,
 
   model.p_map.erase(o);
   model.t_map.erase(t);
-  write_log_line(log, 'A', {i, t, o});
+  write_log_line(log, 'A', model.names, {i, t, o});
   return true;
 }
 
@@ -81,8 +81,8 @@ std::optional<SeriesTransitionsMatch> find_series_transitions(
     const NetModel& model) {
   for (const auto& [p, place] : model.p_map) {
     if (place.in.size() != 1 || place.out.size() != 1) continue;
-    const std::string& u = place.in.first();
-    const std::string& v = place.out.first();
+    const NameId u = place.in.first();
+    const NameId v = place.out.first();
     const NetNode* output = find_node(model.t_map, v);
     if (output == nullptr || output->in.size() != 1) continue;
     // Fusing a transition with itself erases it, which is sound only when it
@@ -96,9 +96,9 @@ std::optional<SeriesTransitionsMatch> find_series_transitions(
 void apply_series_transitions(NetModel& model,
                               const SeriesTransitionsMatch& match,
                               std::ostream* log) {
-  const std::string& u = match.kept_transition;
-  const std::string& p = match.place;
-  const std::string& v = match.removed_transition;
+  const NameId u = match.kept_transition;
+  const NameId p = match.place;
+  const NameId v = match.removed_transition;
   absorb_aggregate(model.aggregate_map, u, p, model.t_map);
   absorb_aggregate(model.aggregate_map, u, v, model.p_map);
 
@@ -117,7 +117,7 @@ void apply_series_transitions(NetModel& model,
 
   model.t_map.erase(v);
   model.p_map.erase(p);
-  write_log_line(log, 'B', {u, p, v});
+  write_log_line(log, 'B', model.names, {u, p, v});
 }
 
 bool fuse_series_transitions(NetModel& model, std::ostream* log) {

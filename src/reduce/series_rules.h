@@ -11,7 +11,6 @@
 
 #include <iosfwd>
 #include <optional>
-#include <string>
 
 #include "model/net_model.h"
 
@@ -21,9 +20,9 @@ namespace marovel {
 // t has no other arcs and i has no other output. An isolated loop of one
 // place and one transition (i == o) matches too.
 struct SeriesPlacesMatch {
-  std::string kept_place;     // i
-  std::string transition;     // t, removed
-  std::string removed_place;  // o
+  NameId kept_place;     // i
+  NameId transition;     // t, removed
+  NameId removed_place;  // o
   friend bool operator==(const SeriesPlacesMatch&,
                          const SeriesPlacesMatch&) = default;
 };
@@ -45,9 +44,9 @@ bool fuse_series_places(NetModel& model, std::ostream* log, std::ostream& out);
 // where p has no other arcs and v has no other input. An isolated loop of
 // one transition and one place (u == v) matches too.
 struct SeriesTransitionsMatch {
-  std::string kept_transition;     // u
-  std::string place;               // p, removed
-  std::string removed_transition;  // v
+  NameId kept_transition;     // u
+  NameId place;               // p, removed
+  NameId removed_transition;  // v
   friend bool operator==(const SeriesTransitionsMatch&,
                          const SeriesTransitionsMatch&) = default;
 };

@@ -20,9 +20,16 @@ namespace marovel::testing {
 
 // Each arc names its place first: "p>t" is an arc from place p to transition
 // t, "p<t" one from transition t to place p; "*k" appends a weight. Every
-// name gets an aggregate holding itself, as the reader declares them.
-inline NetModel make_net(const std::vector<std::string_view>& arcs) {
-  NetModel model;
+// name gets an aggregate holding itself, as the reader declares them;
+// `more_names` joins the name table without arcs (for nodes made by hand).
+inline NetModel make_net(const std::vector<std::string_view>& arcs,
+                         std::vector<std::string_view> more_names = {}) {
+  struct Parsed {
+    std::string_view place, transition;
+    bool to_transition;
+    uint64_t weight;
+  };
+  std::vector<Parsed> parsed;
   for (std::string_view arc : arcs) {
     const size_t op = arc.find_first_of("<>");
     const size_t star = arc.find('*');
@@ -30,22 +37,27 @@ inline NetModel make_net(const std::vector<std::string_view>& arcs) {
       ADD_FAILURE() << "not an arc: " << arc;
       continue;
     }
-    const std::string_view place = arc.substr(0, op);
-    const std::string_view transition = arc.substr(op + 1, star - op - 1);
-    const uint64_t weight =
-        star == std::string_view::npos
-            ? 1
-            : std::stoull(std::string(arc.substr(star + 1)));
-    if (arc[op] == '>') {
-      node_at(model.p_map, place).out.insert(transition, weight);
-      node_at(model.t_map, transition).in.insert(place, weight);
+    parsed.push_back({arc.substr(0, op), arc.substr(op + 1, star - op - 1),
+                      arc[op] == '>',
+                      star == std::string_view::npos
+                          ? 1
+                          : std::stoull(std::string(arc.substr(star + 1)))});
+    more_names.push_back(parsed.back().place);
+    more_names.push_back(parsed.back().transition);
+  }
+  NetModel model{NameTable(more_names)};
+  for (const Parsed& arc : parsed) {
+    const NameId p = model.id(arc.place);
+    const NameId t = model.id(arc.transition);
+    if (arc.to_transition) {
+      node_at(model.p_map, p).out.insert(t, arc.weight);
+      node_at(model.t_map, t).in.insert(p, arc.weight);
     } else {
-      node_at(model.t_map, transition).out.insert(place, weight);
-      node_at(model.p_map, place).in.insert(transition, weight);
+      node_at(model.t_map, t).out.insert(p, arc.weight);
+      node_at(model.p_map, p).in.insert(t, arc.weight);
     }
-    aggregate_at(model.aggregate_map, place).insert(std::string(place));
-    aggregate_at(model.aggregate_map, transition)
-        .insert(std::string(transition));
+    model.aggregate_map[p].insert(p);
+    model.aggregate_map[t].insert(t);
   }
   return model;
 }
@@ -68,16 +80,19 @@ inline std::string dump_net(const NetModel& model) {
     list += item;
   };
   for (const auto& [name, node] : model.p_map) {
-    add(places, name);
+    add(places, model.name(name));
     for (const auto& [bag, op] : {std::pair{&node.out, '>'}, {&node.in, '<'}}) {
       for (const auto& [neighbour, copies] : *bag) {
-        std::string arc = name + op + neighbour;
+        std::string arc(model.name(name));
+        arc += op;
+        arc += model.name(neighbour);
         if (copies != 1) arc += '*' + std::to_string(copies);
         add(arcs, arc);
       }
     }
   }
-  for (const auto& [name, node] : model.t_map) add(transitions, name);
+  for (const auto& [name, node] : model.t_map)
+    add(transitions, model.name(name));
   return "places[" + places + "] transitions[" + transitions + "] arcs[" +
          arcs + "]";
 }
@@ -86,16 +101,18 @@ inline std::string dump_net(const NetModel& model) {
 // "p1{p1 p2 t1} t3{}".
 inline std::string dump_aggregates(const NetModel& model) {
   std::string text;
-  for (const auto& [name, members] : model.aggregate_map) {
+  for (NameId name = 0; name < model.aggregate_map.size(); ++name) {
+    const AggregateSet& members = model.aggregate_map[name];
     // Untouched entries, and those of removed nodes (emptied once their
     // members moved to the survivor), say nothing.
     if (members.empty() || (members.size() == 1 && *members.begin() == name))
       continue;
     if (!text.empty()) text += ' ';
-    text += name + '{';
+    text.append(model.name(name)) += '{';
     const char* separator = "";
-    for (const std::string& member : members) {
-      text += separator + member;
+    for (const NameId member : members) {
+      text += separator;
+      text += model.name(member);
       separator = " ";
     }
     text += '}';
@@ -120,11 +137,13 @@ inline ::testing::AssertionResult mirrored_and_closed(const NetModel& model) {
           const NetNode* other = find_node(*side.others, neighbour);
           if (other == nullptr)
             return ::testing::AssertionFailure()
-                   << side.kind << name << " names missing " << neighbour;
+                   << side.kind << model.name(name) << " names missing "
+                   << model.name(neighbour);
           if ((other->*other_bag).count(name) != copies)
             return ::testing::AssertionFailure()
-                   << side.kind << name << " holds " << neighbour << " "
-                   << copies << " times, not mirrored";
+                   << side.kind << model.name(name) << " holds "
+                   << model.name(neighbour) << " " << copies
+                   << " times, not mirrored";
         }
       }
     }

@@ -3,33 +3,38 @@
 #include <wx/log.h>
 
 #include <ctime>
-#include <unordered_map>
+#include <optional>
+#include <vector>
 
 #include "reader/find_attribute.h"
 #include "reader/load_document.h"
 #include "reader/net_reader.h"
 #include "writer/safe_file.h"
+#include "xml/content_digest.h"
 #include "xml/xml_writer.h"
 
 namespace marovel {
 namespace {
 
-// The first element of an input list bearing each name, as a scan of the
-// list in document order would find it, built once per list.
-using ElementIndex = std::unordered_map<std::string_view, const XmlNode*>;
+// The first element of an input list bearing each name of the model, as a
+// scan of the list in document order would find it, built once per list.
+using ListIndex = std::vector<const XmlNode*>;
 
-ElementIndex index_by_name(const XmlNode* list) {
-  ElementIndex index;
+ListIndex index_by_name(const XmlNode* list, const NameTable& names) {
+  ListIndex index(names.size(), nullptr);
   for (const XmlNode* child = list->first_child; child != nullptr;
-       child = child->next_sibling)
-    if (const auto name = find_attribute(child, "name"))
-      index.try_emplace(*name, child);
+       child = child->next_sibling) {
+    const auto name = find_attribute(child, "name");
+    if (!name) continue;
+    // Names the model never had cannot be asked for.
+    const std::optional<NameId> id = names.find(*name);
+    if (id && index[*id] == nullptr) index[*id] = child;
+  }
   return index;
 }
 
-const XmlNode* lookup(const ElementIndex& index, std::string_view name) {
-  const auto it = index.find(name);
-  return it == index.end() ? nullptr : it->second;
+const XmlNode* lookup(const ListIndex& index, NameId name) {
+  return index[name];
 }
 
 struct NodeKind {
@@ -47,8 +52,8 @@ constexpr NodeKind kTransition = {"Inconsistent xml's 4\n",
 
 class DocumentBuilder {
  public:
-  DocumentBuilder(const NetModel& model, const ElementIndex& places,
-                  const ElementIndex& transitions, std::ostream& out,
+  DocumentBuilder(const NetModel& model, const ListIndex& places,
+                  const ListIndex& transitions, std::ostream& out,
                   XmlWriter& xml)
       : model_(model),
         places_(places),
@@ -58,7 +63,7 @@ class DocumentBuilder {
 
   // One copy of the input element of every node of `nodes`.
   bool write_list(std::string_view list_name, const NodeMap& nodes,
-                  const ElementIndex& own_list, const NodeKind& kind) {
+                  const ListIndex& own_list, const NodeKind& kind) {
     xml_.start_element(list_name);
     for (const auto& [name, node] : nodes)
       if (!write_node(name, own_list, kind)) return false;
@@ -72,8 +77,8 @@ class DocumentBuilder {
       for (const auto& [from, node] : *nodes) {
         for (const auto& [to, copies] : node.out) {
           xml_.start_element("edge");
-          xml_.attribute("from", from);
-          xml_.attribute("to", to);
+          xml_.attribute("from", model_.name(from));
+          xml_.attribute("to", model_.name(to));
           xml_.attribute("multiplicity", std::to_string(copies));
           xml_.end_element();
         }
@@ -83,7 +88,7 @@ class DocumentBuilder {
   }
 
  private:
-  bool write_node(const std::string& name, const ElementIndex& own_list,
+  bool write_node(NameId name, const ListIndex& own_list,
                   const NodeKind& kind) {
     const XmlNode* element = lookup(own_list, name);
     if (element == nullptr) {
@@ -97,10 +102,10 @@ class DocumentBuilder {
          child = child->next_sibling)
       xml_.copy(*child);
 
-    const auto members = model_.aggregate_map.find(name);
-    if (members != model_.aggregate_map.end() && members->second.size() >= 2) {
+    const AggregateSet& members = model_.aggregate_map[name];
+    if (members.size() >= 2) {
       xml_.start_element("aggregates");
-      for (const std::string& member : members->second)
+      for (const NameId member : members)
         if (!write_member(member, kind)) return false;
       xml_.end_element();
     }
@@ -110,8 +115,8 @@ class DocumentBuilder {
 
   // The `info` of the member's input element; a transition's wins over a
   // place's of the same name.
-  bool write_member(const std::string& member, const NodeKind& kind) {
-    if (kind.prints_members) out_ << member << "\n";
+  bool write_member(NameId member, const NodeKind& kind) {
+    if (kind.prints_members) out_ << model_.name(member) << "\n";
     const XmlNode* info = nullptr;
     if (const XmlNode* place = lookup(places_, member)) {
       info = find_child_element(place, "info");
@@ -134,8 +139,8 @@ class DocumentBuilder {
   }
 
   const NetModel& model_;
-  const ElementIndex& places_;
-  const ElementIndex& transitions_;
+  const ListIndex& places_;
+  const ListIndex& transitions_;
   std::ostream& out_;
   XmlWriter& xml_;
 };
@@ -151,9 +156,13 @@ std::string current_date_text() {
   return std::string(text, length);
 }
 
-bool write_reduced_document(const XmlDocument& input, const NetModel& model,
-                            std::string_view date, std::ostream& out,
-                            std::ostream& xml) {
+namespace {
+
+// The document's lists must be there and hold members before anything is
+// written; `elements`, when given, is their index over the model's names.
+bool write_document(const XmlDocument& input, const ElementIndex* elements,
+                    const NetModel& model, std::string_view date,
+                    std::ostream& out, std::ostream& xml) {
   const XmlNode* root = input.root();
   const XmlNode* place_list = find_child_element(root, "placelist");
   if (place_list == nullptr) {
@@ -173,8 +182,14 @@ bool write_reduced_document(const XmlDocument& input, const NetModel& model,
     out << "No transitions found\n";
     return false;
   }
-  const ElementIndex places = index_by_name(place_list);
-  const ElementIndex transitions = index_by_name(transition_list);
+  ElementIndex built;
+  if (elements == nullptr) {
+    built.places = index_by_name(place_list, model.names);
+    built.transitions = index_by_name(transition_list, model.names);
+    elements = &built;
+  }
+  const ListIndex& places = elements->places;
+  const ListIndex& transitions = elements->transitions;
 
   XmlWriter writer(xml);
   writer.start_element("petrinet");
@@ -199,22 +214,40 @@ bool write_reduced_document(const XmlDocument& input, const NetModel& model,
   return true;
 }
 
+}  // namespace
+
+bool write_reduced_document(const XmlDocument& input, const NetModel& model,
+                            std::string_view date, std::ostream& out,
+                            std::ostream& xml, const ElementIndex* elements) {
+  return write_document(input, elements, model, date, out, xml);
+}
+
 bool write_reduced_net(const std::string& input_path,
                        const std::string& output_path, const NetModel& model,
-                       std::ostream& out) {
+                       std::ostream& out, const InputDocument* read) {
   out << "\n p_map size :" << model.p_map.size()
       << "\n t_map size :" << model.t_map.size();
-  XmlDocument input;
-  if (!load_document(input_path, input)) {
-    out << "Can't open input file\n";
-    return false;
+  // The document as read serves while the file holds the same bytes, which
+  // would load into the same document; otherwise it is loaded again.
+  XmlDocument reloaded;
+  const XmlDocument* input = nullptr;
+  const ElementIndex* elements = nullptr;
+  if (read != nullptr && digest_file(input_path) == read->document.digest()) {
+    input = &read->document;
+    elements = &read->elements;
+  } else {
+    if (!load_document(input_path, reloaded)) {
+      out << "Can't open input file\n";
+      return false;
+    }
+    input = &reloaded;
   }
   const std::string date = current_date_text();
 
   // The file is opened first so that the document streams straight into it;
   // the checks of the document still speak before any save failure does.
   SafeFile file(output_path);
-  if (!write_reduced_document(input, model, date, out, file.stream())) {
+  if (!write_document(*input, elements, model, date, out, file.stream())) {
     file.discard();
     return false;
   }

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <string>
 
+#include "reader/net_reader.h"
+
 namespace marovel {
 namespace {
 
@@ -27,15 +29,16 @@ Written write(const std::string& input, const NetModel& model) {
   return w;
 }
 
-void arc(NetModel& m, const std::string& from_place, const std::string& to,
+void arc(NetModel& m, std::string_view from_place, std::string_view to,
          uint64_t copies = 1) {
-  node_at(m.p_map, from_place).out.insert(to, copies);
-  node_at(m.t_map, to).in.insert(from_place, copies);
+  node_at(m.p_map, m.id(from_place)).out.insert(m.id(to), copies);
+  node_at(m.t_map, m.id(to)).in.insert(m.id(from_place), copies);
 }
 
-void merge(NetModel& m, const std::string& into,
-           std::initializer_list<const char*> members) {
-  for (const char* member : members) m.aggregate_map[into].insert(member);
+void merge(NetModel& m, std::string_view into,
+           std::initializer_list<std::string_view> members) {
+  for (std::string_view member : members)
+    m.aggregate_map[m.id(into)].insert(m.id(member));
 }
 
 const char kHeader[] =
@@ -57,8 +60,8 @@ TEST(NetWriterTest, ChainReducedToOnePlace) {
       "<transition name=\"t2\"><info/></transition>"
       "<transition name=\"t1\"><info>t-one</info></transition>"
       "</transitionlist><edgelist><e/></edgelist></petrinet>";
-  NetModel model;
-  node_at(model.p_map, "p1");
+  NetModel model(NameTable{"p1", "p2", "p3", "t1", "t2"});
+  node_at(model.p_map, model.id("p1"));
   merge(model, "p1", {"p1", "p2", "p3", "t1", "t2"});
   const Written w = write(input, model);
   ASSERT_TRUE(w.ok) << w.out;
@@ -92,11 +95,11 @@ TEST(NetWriterTest, CopiesElementsWholeAndWritesOneEdgePerDistinctArc) {
       "</placelist><transitionlist>"
       "<transition name=\"u\"/><transition name=\"t\"/>"
       "</transitionlist><edgelist><e/></edgelist></petrinet>";
-  NetModel model;
+  NetModel model(NameTable{"p", "q", "t", "u"});
   arc(model, "p", "u", 3);
   arc(model, "p", "t");
-  node_at(model.t_map, "t").out.insert("q", 4294967296);
-  node_at(model.p_map, "q").in.insert("t", 4294967296);
+  node_at(model.t_map, model.id("t")).out.insert(model.id("q"), 4294967296);
+  node_at(model.p_map, model.id("q")).in.insert(model.id("t"), 4294967296);
   const Written w = write(input, model);
   ASSERT_TRUE(w.ok) << w.out;
   EXPECT_EQ(w.xml,
@@ -131,8 +134,8 @@ TEST(NetWriterTest, AggregatesOfBothKindsAndMemberNamesOfTransitions) {
       "<t name=\"x\"><info>transition x</info></t>"
       "<t name=\"t\"><info>transition t</info><aggregates>old</aggregates></t>"
       "</transitionlist><edgelist><e/></edgelist></petrinet>";
-  NetModel model;
-  node_at(model.t_map, "t");
+  NetModel model(NameTable{"a", "t", "x"});
+  node_at(model.t_map, model.id("t"));
   merge(model, "t", {"t", "x", "a"});
   const Written w = write(input, model);
   ASSERT_TRUE(w.ok) << w.out;
@@ -150,17 +153,48 @@ TEST(NetWriterTest, AggregatesOfBothKindsAndMemberNamesOfTransitions) {
       << w.xml;
 }
 
+TEST(NetWriterTest, TheReadersElementIndexPicksWhatTheWritersOwnDoes) {
+  // Repeated names and a name of both kinds: the first element of each name
+  // in each list is the one copied.
+  const std::string input =
+      "<petrinet><placelist>"
+      "<p name=\"x\"><info>place x</info></p>"
+      "<p name=\"a\"><info>a1</info></p><p name=\"a\"><info>a2</info></p>"
+      "</placelist><transitionlist>"
+      "<t name=\"x\"><info>transition x</info></t>"
+      "<t name=\"t\"><info>t1</info></t><t name=\"t\"><info>t2</info></t>"
+      "</transitionlist><edgelist>"
+      "<e from=\"a\" to=\"t\"/><e from=\"t\" to=\"x\"/>"
+      "<e from=\"x\" to=\"x\"/><e from=\"x\" to=\"t\"/>"
+      "</edgelist></petrinet>";
+  XmlDocument doc;
+  std::string error;
+  ASSERT_TRUE(load_xml_string(input, doc, error)) << error;
+  NetModel model;
+  ElementIndex elements;
+  std::ostringstream out;
+  ASSERT_TRUE(read_net_document(doc, model, out, &elements)) << out.str();
+  merge(model, "t", {"a", "x"});
+  std::ostringstream own, reused;
+  ASSERT_TRUE(write_reduced_document(doc, model, "DATE", out, own));
+  ASSERT_TRUE(
+      write_reduced_document(doc, model, "DATE", out, reused, &elements));
+  EXPECT_EQ(reused.str(), own.str());
+  EXPECT_NE(own.str().find("<info>a1</info>"), std::string::npos);
+  EXPECT_EQ(own.str().find("a2"), std::string::npos);
+}
+
 TEST(NetWriterTest, Failures) {
   const auto doc = [](const std::string& places,
                       const std::string& transitions) {
     return "<anything><placelist>" + places + "</placelist><transitionlist>" +
            transitions + "</transitionlist></anything>";
   };
-  NetModel place_merged;
-  node_at(place_merged.p_map, "p");
+  NetModel place_merged(NameTable{"p", "q"});
+  node_at(place_merged.p_map, place_merged.id("p"));
   merge(place_merged, "p", {"p", "q"});
-  NetModel transition_merged;
-  node_at(transition_merged.t_map, "t");
+  NetModel transition_merged(NameTable{"a", "b", "t"});
+  node_at(transition_merged.t_map, transition_merged.id("t"));
   merge(transition_merged, "t", {"a", "b", "t"});
 
   const struct {

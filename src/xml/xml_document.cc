@@ -13,6 +13,8 @@
 #include <new>
 #include <vector>
 
+#include "xml/content_digest.h"
+
 namespace marovel {
 
 namespace {
@@ -139,6 +141,9 @@ class XmlTreeBuilder {
 
   // Parses `bytes`, which expat copies into its own buffer a chunk at a time.
   bool feed_string(std::string_view bytes, std::string& error) {
+    ContentDigest digest;
+    digest.add(bytes);
+    doc_.digest_ = digest.value();
     while (bytes.size() > kChunkSize) {
       if (!parse(XML_Parse(parser_, bytes.data(), static_cast<int>(kChunkSize),
                            XML_FALSE),
@@ -157,6 +162,7 @@ class XmlTreeBuilder {
   bool feed_file(int fd, size_t size_hint, const std::string& path,
                  std::string& error) {
     const size_t chunk = std::clamp<size_t>(size_hint + 1, 4096, kChunkSize);
+    ContentDigest digest;
     for (;;) {
       void* buffer = XML_GetBuffer(parser_, static_cast<int>(chunk));
       if (buffer == nullptr) return parse(XML_STATUS_ERROR, error);
@@ -169,6 +175,8 @@ class XmlTreeBuilder {
         return false;
       }
       const bool last = got == 0;
+      digest.add({static_cast<const char*>(buffer), static_cast<size_t>(got)});
+      if (last) doc_.digest_ = digest.value();
       if (!parse(XML_ParseBuffer(parser_, static_cast<int>(got),
                                  last ? XML_TRUE : XML_FALSE),
                  error)) {

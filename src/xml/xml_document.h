@@ -42,11 +42,14 @@ class XmlDocument {
 
   // The root element; nullptr until a load succeeds.
   const XmlNode* root() const { return root_; }
+  // The ContentDigest of the bytes a successful load parsed.
+  uint64_t digest() const { return digest_; }
 
  private:
   friend class XmlTreeBuilder;
   std::pmr::monotonic_buffer_resource arena_{huge_page_resource()};
   const XmlNode* root_ = nullptr;
+  uint64_t digest_ = 0;
 };
 
 // Parses a whole document held in memory into `doc`, which must be fresh.
