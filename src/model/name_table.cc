@@ -1,6 +1,8 @@
 #include "model/name_table.h"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -14,32 +16,49 @@ NameTable::NameTable(const std::vector<std::string_view>& names) {
 NameTable::NameTable(const std::vector<std::string_view>& names,
                      std::vector<NameId>& ids) {
   assert(names.size() < std::numeric_limits<NameId>::max());
-  // Each name with its position; string_view compares with memcmp, which is
-  // the bytewise order on unsigned bytes.
-  std::vector<std::pair<std::string_view, NameId>> sorted;
+  // Each name with its position and its first eight bytes as a big-endian
+  // number, zero-padded: comparing those numbers compares the prefixes as
+  // memcmp does (unsigned bytes), so most comparisons never reach the
+  // names, which lie scattered over the loaded document.
+  struct Entry {
+    uint64_t prefix;
+    std::string_view name;
+    NameId position;
+  };
+  std::vector<Entry> sorted;
   sorted.reserve(names.size());
-  for (size_t k = 0; k < names.size(); ++k)
-    sorted.emplace_back(names[k], static_cast<NameId>(k));
-  std::sort(sorted.begin(), sorted.end());
+  for (size_t k = 0; k < names.size(); ++k) {
+    unsigned char bytes[8] = {};
+    if (!names[k].empty())
+      std::memcpy(bytes, names[k].data(), std::min<size_t>(8, names[k].size()));
+    uint64_t prefix = 0;
+    for (const unsigned char byte : bytes) prefix = prefix << 8 | byte;
+    sorted.push_back({prefix, names[k], static_cast<NameId>(k)});
+  }
+  std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    return a.name < b.name;
+  });
   size_t total = 0;
-  for (const auto& [name, position] : sorted) total += name.size();
+  for (const Entry& entry : sorted) total += entry.name.size();
   text_.reserve(total);
   starts_.reserve(sorted.size() + 1);
   ids.resize(names.size());
   for (size_t k = 0; k < sorted.size(); ++k) {
-    const std::string_view name = sorted[k].first;
-    if (k == 0 || name != sorted[k - 1].first) {
+    const std::string_view name = sorted[k].name;
+    if (k == 0 || name != sorted[k - 1].name) {
       starts_.push_back(text_.size());
       text_.insert(text_.end(), name.begin(), name.end());
     }
-    ids[sorted[k].second] = static_cast<NameId>(starts_.size() - 1);
+    ids[sorted[k].position] = static_cast<NameId>(starts_.size() - 1);
   }
   starts_.push_back(text_.size());
   build_index();
 }
 
 NameTable::NameTable(const NameTable& other)
-    : text_(other.text_), starts_(other.starts_) {
+    : text_(other.text_, huge_page_resource()),
+      starts_(other.starts_, huge_page_resource()) {
   build_index();
 }
 
@@ -52,10 +71,40 @@ NameTable& NameTable::operator=(const NameTable& other) {
   return *this;
 }
 
+namespace {
+
+uint64_t hash_of(std::string_view name) {
+  return std::hash<std::string_view>()(name);
+}
+
+}  // namespace
+
 void NameTable::build_index() {
-  index_.clear();
-  index_.reserve(size());
-  for (NameId id = 0; id < size(); ++id) index_.emplace((*this)[id], id);
+  size_t capacity = 2;
+  while (capacity < 2 * size()) capacity *= 2;
+  slots_.assign(capacity, 0);
+  const size_t mask = capacity - 1;
+  for (NameId id = 0; id < size(); ++id) {
+    const uint64_t hash = hash_of((*this)[id]);
+    size_t slot = hash & mask;
+    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    slots_[slot] = (hash >> 32 << 32) | (uint64_t{id} + 1);
+  }
+}
+
+std::optional<NameId> NameTable::find(std::string_view name) const {
+  if (slots_.empty()) return std::nullopt;
+  const uint64_t hash = hash_of(name);
+  const uint64_t tag = hash >> 32;
+  const size_t mask = slots_.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint64_t entry = slots_[slot];
+    if (entry == 0) return std::nullopt;
+    if (entry >> 32 == tag) {
+      const NameId id = static_cast<NameId>(entry) - 1;
+      if ((*this)[id] == name) return id;
+    }
+  }
 }
 
 }  // namespace marovel

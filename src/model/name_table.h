@@ -8,10 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <memory_resource>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "xml/huge_page_resource.h"
 
 namespace marovel {
 
@@ -40,18 +42,21 @@ class NameTable {
     return {text_.data() + starts_[id], starts_[id + 1] - starts_[id]};
   }
 
-  std::optional<NameId> find(std::string_view name) const {
-    const auto it = index_.find(name);
-    if (it == index_.end()) return std::nullopt;
-    return it->second;
-  }
+  std::optional<NameId> find(std::string_view name) const;
 
  private:
   void build_index();
 
-  std::vector<char> text_;      // every name, back to back, in id order
-  std::vector<size_t> starts_;  // name k is [starts_[k], starts_[k + 1])
-  std::unordered_map<std::string_view, NameId> index_;
+  // Looked up at random, so kept on huge pages where the system offers
+  // them: a page-table walk per lookup cost as much as the lookup.
+  std::pmr::vector<char> text_{huge_page_resource()};  // names in id order
+  // Name k is [starts_[k], starts_[k + 1]).
+  std::pmr::vector<size_t> starts_{huge_page_resource()};
+  // Open addressing, linear probing, at most half full: each slot holds the
+  // high half of a name's hash and its id + 1 (0: empty). A lookup costs a
+  // slot read and one name compare; a node-based table cost three cache
+  // misses per lookup, which dominated reading a large net.
+  std::pmr::vector<uint64_t> slots_{huge_page_resource()};
 };
 
 }  // namespace marovel

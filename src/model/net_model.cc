@@ -2,10 +2,13 @@
 
 #include <utility>
 
+#include "xml/huge_page_resource.h"
+
 namespace marovel {
 
 NodeMap::NodeMap(size_t names)
-    : pool_(std::make_unique<std::pmr::unsynchronized_pool_resource>()),
+    : pool_(std::make_unique<std::pmr::unsynchronized_pool_resource>(
+          huge_page_resource())),
       present_(names, false) {
   nodes_.reserve(names);
   for (size_t k = 0; k < names; ++k) nodes_.emplace_back(pool_.get());
@@ -49,7 +52,8 @@ NameId NodeMap::next_key(NameId id) const {
 }
 
 NetModel::NetModel(NameTable table)
-    : pool_(std::make_unique<std::pmr::unsynchronized_pool_resource>()),
+    : pool_(std::make_unique<std::pmr::unsynchronized_pool_resource>(
+          huge_page_resource())),
       names(std::move(table)),
       p_map(names.size()),
       t_map(names.size()) {

@@ -18,6 +18,7 @@
 
 #include "model/name_bag.h"
 #include "model/name_table.h"
+#include "xml/huge_page_resource.h"
 
 namespace marovel {
 
@@ -102,7 +103,7 @@ class NodeMap {
   // The bags' entries are many and small, and all go at once when the map
   // does: a pool makes both cheap. Declared first, so it goes last.
   std::unique_ptr<std::pmr::unsynchronized_pool_resource> pool_;
-  std::vector<NetNode> nodes_;
+  std::pmr::vector<NetNode> nodes_{huge_page_resource()};
   std::vector<bool> present_;
   size_t size_ = 0;
 };

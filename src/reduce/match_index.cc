@@ -49,60 +49,72 @@ bool is_loop(const NetNode& node) {
 template <typename Set, typename Test>
 auto first_accepted(Set& candidates, Test test) -> decltype(test(0)) {
   while (!candidates.empty()) {
-    if (auto match = test(*candidates.begin())) return match;
-    candidates.erase(candidates.begin());
+    const NameId first = candidates.smallest();
+    if (auto match = test(first)) return match;
+    candidates.erase(first);
   }
   return std::nullopt;
 }
 
 }  // namespace
 
+MatchIndex::TwinGroups::TwinGroups(size_t names)
+    : key_of_(names, kNone), heads_(names) {}
+
 void MatchIndex::TwinGroups::add(NameId name, const NetNode& node) {
-  if (node.in.size() != 1 || node.out.size() != 1) return;
-  const Key key{node.in.first(), node.out.first()};
-  Candidates& group = groups_[key];
+  // A node offered twice in one step (a footprint may list it twice) is
+  // grouped once.
+  if (key_of_[name] != kNone || node.in.size() != 1 || node.out.size() != 1)
+    return;
+  const uint64_t key = uint64_t{node.in.first()} << 32 | node.out.first();
+  std::pmr::set<NameId>& group = groups_[key];
   if (group.size() >= 2) heads_.erase(*group.begin());
   group.insert(name);
   if (group.size() >= 2) heads_.insert(*group.begin());
-  group_of_.emplace(name, key);
+  key_of_[name] = key;
+  ++members_;
 }
 
 void MatchIndex::TwinGroups::remove(NameId name) {
-  auto member = group_of_.find(name);
-  if (member == group_of_.end()) return;
-  auto group = groups_.find(member->second);
+  if (key_of_[name] == kNone) return;
+  auto group = groups_.find(key_of_[name]);
   assert(group != groups_.end());
-  Candidates& members = group->second;
+  std::pmr::set<NameId>& members = group->second;
   if (members.size() >= 2) heads_.erase(*members.begin());
   members.erase(name);
   if (members.size() >= 2) heads_.insert(*members.begin());
   if (members.empty()) groups_.erase(group);
-  group_of_.erase(member);
+  key_of_[name] = kNone;
+  --members_;
 }
 
-std::optional<std::pair<NameId, NameId>> MatchIndex::TwinGroups::first() const {
+std::optional<std::pair<NameId, NameId>> MatchIndex::TwinGroups::first() {
   if (heads_.empty()) return std::nullopt;
-  const NameId kept = *heads_.begin();
-  const Candidates& members = groups_.at(group_of_.at(kept));
+  const NameId kept = heads_.smallest();
+  const std::pmr::set<NameId>& members = groups_.at(key_of_[kept]);
   assert(members.size() >= 2 && *members.begin() == kept);
   return std::pair{kept, *std::next(members.begin())};
 }
 
 MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules)
-    : model_(model), rules_(rules) {
-  // Both maps are walked in name order, so every insertion goes at the end.
+    : model_(model),
+      rules_(rules),
+      series_places_(model.names.size()),
+      series_transitions_(model.names.size()),
+      loop_places_(model.names.size()),
+      loop_transitions_(model.names.size()),
+      parallel_places_(model.names.size()),
+      parallel_transitions_(model.names.size()) {
   for (const auto& [place, node] : model.p_map) {
     if (rules_[Rule::kB] && series_transitions_at(model, place))
-      series_transitions_.insert(series_transitions_.end(), place);
-    if (rules_[Rule::kE] && is_loop(node))
-      loop_places_.insert(loop_places_.end(), place);
+      series_transitions_.insert(place);
+    if (rules_[Rule::kE] && is_loop(node)) loop_places_.insert(place);
     if (rules_[Rule::kC]) parallel_places_.add(place, node);
   }
   for (const auto& [transition, node] : model.t_map) {
     if (rules_[Rule::kA] && series_places_at(model, transition))
-      series_places_.insert(series_places_.end(), transition);
-    if (rules_[Rule::kF] && is_loop(node))
-      loop_transitions_.insert(loop_transitions_.end(), transition);
+      series_places_.insert(transition);
+    if (rules_[Rule::kF] && is_loop(node)) loop_transitions_.insert(transition);
     if (rules_[Rule::kD]) parallel_transitions_.add(transition, node);
   }
 }
@@ -118,7 +130,7 @@ std::optional<SeriesTransitionsMatch> MatchIndex::find_series_transitions() {
   });
 }
 
-std::optional<ParallelPlacesMatch> MatchIndex::find_parallel_places() const {
+std::optional<ParallelPlacesMatch> MatchIndex::find_parallel_places() {
   auto twins = parallel_places_.first();
   if (!twins) return std::nullopt;
   const NetNode& kept = *model_.p_map.find(twins->first);
@@ -126,8 +138,8 @@ std::optional<ParallelPlacesMatch> MatchIndex::find_parallel_places() const {
                              kept.out.first()};
 }
 
-std::optional<ParallelTransitionsMatch> MatchIndex::find_parallel_transitions()
-    const {
+std::optional<ParallelTransitionsMatch>
+MatchIndex::find_parallel_transitions() {
   auto twins = parallel_transitions_.first();
   if (!twins) return std::nullopt;
   const NetNode& kept = *model_.t_map.find(twins->first);

@@ -11,17 +11,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <set>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "model/net_model.h"
 #include "model/step_footprint.h"
+#include "reduce/candidate_queue.h"
 #include "reduce/parallel_rules.h"
 #include "reduce/rule_set.h"
 #include "reduce/self_loop_rules.h"
 #include "reduce/series_rules.h"
+#include "xml/huge_page_resource.h"
 
 namespace marovel {
 
@@ -47,8 +51,8 @@ class MatchIndex {
   // found stale on the way, hence not const.
   std::optional<SeriesPlacesMatch> find_series_places();
   std::optional<SeriesTransitionsMatch> find_series_transitions();
-  std::optional<ParallelPlacesMatch> find_parallel_places() const;
-  std::optional<ParallelTransitionsMatch> find_parallel_transitions() const;
+  std::optional<ParallelPlacesMatch> find_parallel_places();
+  std::optional<ParallelTransitionsMatch> find_parallel_transitions();
   std::optional<SelfLoopPlaceMatch> find_self_loop_place();
   std::optional<SelfLoopTransitionMatch> find_self_loop_transition();
 
@@ -62,29 +66,30 @@ class MatchIndex {
 
  private:
   // Ids are ranks in name order.
-  using Candidates = std::set<NameId>;
+  using Candidates = CandidateQueue;
 
   // Nodes with one input and one output arc of weight 1, grouped by that
   // (input, output) pair of neighbours.
   class TwinGroups {
    public:
+    explicit TwinGroups(size_t names);
     void add(NameId name, const NetNode& node);
     void remove(NameId name);
     // The smallest node that has a twin, and the smallest of its twins.
-    std::optional<std::pair<NameId, NameId>> first() const;
-    size_t size() const { return group_of_.size(); }
+    std::optional<std::pair<NameId, NameId>> first();
+    size_t size() const { return members_; }
 
    private:
-    using Key = std::pair<NameId, NameId>;
-    struct KeyHash {
-      size_t operator()(const Key& key) const {
-        return std::hash<uint64_t>()(uint64_t{key.first} << 32 | key.second);
-      }
-    };
-    std::unordered_map<Key, Candidates, KeyHash> groups_;
-    std::unordered_map<NameId, Key> group_of_;
+    // The (input, output) pair, packed; kNone for a node in no group.
+    static constexpr uint64_t kNone = ~uint64_t{0};
+    // Groups and their member sets come and go by the million on large
+    // nets: a pool keeps that from the general heap.
+    std::pmr::unsynchronized_pool_resource pool_{huge_page_resource()};
+    std::pmr::unordered_map<uint64_t, std::pmr::set<NameId>> groups_{&pool_};
+    std::vector<uint64_t> key_of_;
+    size_t members_ = 0;
     // The smallest member of every group of two or more.
-    Candidates heads_;
+    CandidateQueue heads_;
   };
 
   void offer_place(NameId place);
