@@ -9,9 +9,15 @@ namespace marovel {
 NodeMap::NodeMap(size_t names)
     : pool_(std::make_unique<std::pmr::unsynchronized_pool_resource>(
           huge_page_resource())),
+      slot_(names, kNoSlot),
       present_(names, false) {
   nodes_.reserve(names);
-  for (size_t k = 0; k < names; ++k) nodes_.emplace_back(pool_.get());
+}
+
+NodeMap::NodeMap(const NodeMap& other)
+    : slot_(other.slot_), present_(other.present_), size_(other.size_) {
+  nodes_.reserve(other.slot_.size());
+  nodes_.insert(nodes_.end(), other.nodes_.begin(), other.nodes_.end());
 }
 
 NodeMap& NodeMap::operator=(const NodeMap& other) {
@@ -22,6 +28,7 @@ NodeMap& NodeMap::operator=(const NodeMap& other) {
 NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
   std::swap(pool_, other.pool_);
   nodes_.swap(other.nodes_);
+  slot_.swap(other.slot_);
   present_.swap(other.present_);
   std::swap(size_, other.size_);
   return *this;
@@ -29,18 +36,26 @@ NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
 
 NetNode& NodeMap::at(NameId name) {
   assert(name < present_.size());
+  if (slot_[name] == kNoSlot) {
+    // Within the capacity reserved: nothing moves.
+    assert(nodes_.size() < nodes_.capacity());
+    slot_[name] = static_cast<uint32_t>(nodes_.size());
+    nodes_.emplace_back(pool_ ? pool_.get() : std::pmr::get_default_resource());
+  }
   if (!present_[name]) {
     present_[name] = true;
     ++size_;
   }
-  return nodes_[name];
+  return nodes_[slot_[name]];
 }
 
 size_t NodeMap::erase(NameId name) {
   if (!contains(name)) return 0;
+  // The slot stays the name's: created again, the node comes back there.
   present_[name] = false;
-  nodes_[name].in.clear();
-  nodes_[name].out.clear();
+  NetNode& node = nodes_[slot_[name]];
+  node.in.clear();
+  node.out.clear();
   --size_;
   return 1;
 }

@@ -33,14 +33,16 @@ struct NetNode {
 };
 
 // The nodes of one kind, by name id; any id of the model's name table may
-// be a key. Walks keys in name order.
+// be a key. Walks keys in name order. A node is stored the first time its
+// name becomes a key and stays where it is, so references to nodes stay
+// valid while the map lives; the names of the other kind cost a slot
+// number each, not a node.
 class NodeMap {
  public:
   NodeMap() = default;
   explicit NodeMap(size_t names);
   // A copy's bags allocate from the general heap.
-  NodeMap(const NodeMap& other)
-      : nodes_(other.nodes_), present_(other.present_), size_(other.size_) {}
+  NodeMap(const NodeMap& other);
   NodeMap& operator=(const NodeMap& other);
   NodeMap(NodeMap&&) = default;
   // Swaps, so that the old bags go before the pool they came from.
@@ -53,10 +55,10 @@ class NodeMap {
   }
 
   const NetNode* find(NameId name) const {
-    return contains(name) ? &nodes_[name] : nullptr;
+    return contains(name) ? &nodes_[slot_[name]] : nullptr;
   }
   NetNode* find(NameId name) {
-    return contains(name) ? &nodes_[name] : nullptr;
+    return contains(name) ? &nodes_[slot_[name]] : nullptr;
   }
   // The node of that name, created with empty bags when it is not a key.
   NetNode& at(NameId name);
@@ -70,7 +72,7 @@ class NodeMap {
     using iterator_category = std::forward_iterator_tag;
 
     const_iterator() = default;
-    value_type operator*() const { return {id_, map_->nodes_[id_]}; }
+    value_type operator*() const { return {id_, *map_->find(id_)}; }
     const_iterator& operator++() {
       id_ = map_->next_key(id_ + 1);
       return *this;
@@ -103,7 +105,11 @@ class NodeMap {
   // The bags' entries are many and small, and all go at once when the map
   // does: a pool makes both cheap. Declared first, so it goes last.
   std::unique_ptr<std::pmr::unsynchronized_pool_resource> pool_;
+  // Room for a node per name is reserved up front and never outgrown, so
+  // nodes never move; pages the map never fills are never touched.
   std::pmr::vector<NetNode> nodes_{huge_page_resource()};
+  static constexpr uint32_t kNoSlot = ~uint32_t{0};
+  std::vector<uint32_t> slot_;  // by name id: its node's index, or kNoSlot
   std::vector<bool> present_;
   size_t size_ = 0;
 };

@@ -196,6 +196,36 @@ TEST(NetReaderTest, IndexesTheFirstElementOfEachNameInEachList) {
   EXPECT_EQ(transitions, "- t x3 ");
 }
 
+// Long edge lists are read in two halves at once: a fault in either half
+// must still be the one reported, with exactly the arcs before it entered.
+TEST(NetReaderTest, LongEdgeListsStopAtTheFirstFaultInEitherHalf) {
+  constexpr int kEdges = 80000;
+  for (const int fault_at : {-1, 100, kEdges / 2 - 1, kEdges / 2, kEdges - 1}) {
+    std::string edges;
+    for (int k = 0; k < kEdges; ++k) {
+      if (k == fault_at) {
+        edges += "<e from=\"t\" to=\"u\"/>";
+      } else if (k % 2 == 0) {
+        edges += "<e from=\"p\" to=\"t\"/>";
+      } else {
+        edges += "<e from=\"u\" to=\"q\" multiplicity=\"2\"/>";
+      }
+    }
+    const ReadResult r = read(net(edges));
+    SCOPED_TRACE(fault_at);
+    const int entered = fault_at < 0 ? kEdges : fault_at;
+    const int to_t = (entered + 1) / 2, to_q = 2 * (entered / 2);
+    EXPECT_EQ(r.ok, fault_at < 0);
+    EXPECT_EQ(r.out, fault_at < 0 ? "" : "Wrong edge \n");
+    EXPECT_EQ(dump(r.model, r.model.p_map), "p[| t*" + std::to_string(to_t) +
+                                                "]q[u*" + std::to_string(to_q) +
+                                                " |]");
+    EXPECT_EQ(dump(r.model, r.model.t_map), "t[p*" + std::to_string(to_t) +
+                                                " |]u[| q*" +
+                                                std::to_string(to_q) + "]");
+  }
+}
+
 TEST(NetReaderTest, EmptyNamesAndAnyMemberElementName) {
   const ReadResult r = read(net("<anything from=\"\" to=\"t\"/>",
                                 R"(<x name=""/>)", R"(<y name="t"/>)"));
