@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
             << timed([&] { MatchIndex index(model, RuleSet::all()); }) << "\n";
   std::ostringstream log, out;
   std::cout << "run_reduction " << timed([&] {
-    run_reduction(model, RuleSet::all(), 2000000, &log, out);
+    run_reduction(model, RuleSet::all(), 2000000, &log, out,
+                  /*known_closed_and_mirrored=*/true);
   }) << "\n";
   std::cout << "write_reduced_net " << timed([&] {
     write_reduced_net(argv[1], argv[2], model, out, &input);

@@ -7,6 +7,7 @@
 #   bench/run.sh                      # sizes 10^5 and 10^6, every family
 #   BENCH_SIZES="10000 100000" BENCH_FAMILIES="random twins" bench/run.sh
 #   BENCH_DIR=/tmp/b bench/run.sh     # nets, build and outputs elsewhere
+#   BENCH_REPEAT=5 bench/run.sh       # runs per measure (default 3)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +15,7 @@ dir=${BENCH_DIR:-$root/build/bench}
 sizes=${BENCH_SIZES:-"100000 1000000"}
 families=${BENCH_FAMILIES:-"chains twins loops random hubs late"}
 compare_size=${BENCH_COMPARE_SIZE:-10000}
+repeat=${BENCH_REPEAT:-3}
 build=$dir/build
 
 "$root/scripts/install-deps.sh" time libxml2-utils
@@ -32,12 +34,19 @@ net() {
   echo "$file"
 }
 
-# "seconds peak_kilobytes" of a command; its own exit status is ignored
-# (marovel exits with 1 after every run).
+# "seconds peak_kilobytes" of a command: the shortest time and the largest
+# peak of $repeat runs, since a virtual machine's first touch of memory can
+# cost more than the work itself. Its own exit status is ignored (marovel
+# exits with 1 after every run).
 measure() {
   local times=$dir/runs/time.txt
-  /usr/bin/time -f "%e %M" -o "$times" "$@" >/dev/null 2>&1 || true
-  tail -n 1 "$times"
+  : >"$times.all"
+  for _ in $(seq "$repeat"); do
+    /usr/bin/time -f "%e %M" -o "$times" "$@" >/dev/null 2>&1 || true
+    tail -n 1 "$times" >>"$times.all"
+  done
+  awk 'NR == 1 || $1 < s { s = $1 } $2 > m { m = $2 }
+       END { print s, m }' "$times.all"
 }
 
 declare -A full_run

@@ -7,7 +7,7 @@
 namespace marovel {
 
 NodeMap::NodeMap(size_t names)
-    : pool_(std::make_unique<std::pmr::unsynchronized_pool_resource>(
+    : arena_(std::make_unique<std::pmr::monotonic_buffer_resource>(
           huge_page_resource())),
       slot_(names, kNoSlot),
       present_(names, false) {
@@ -26,7 +26,7 @@ NodeMap& NodeMap::operator=(const NodeMap& other) {
 }
 
 NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
-  std::swap(pool_, other.pool_);
+  std::swap(arena_, other.arena_);
   nodes_.swap(other.nodes_);
   slot_.swap(other.slot_);
   present_.swap(other.present_);
@@ -40,7 +40,8 @@ NetNode& NodeMap::at(NameId name) {
     // Within the capacity reserved: nothing moves.
     assert(nodes_.size() < nodes_.capacity());
     slot_[name] = static_cast<uint32_t>(nodes_.size());
-    nodes_.emplace_back(pool_ ? pool_.get() : std::pmr::get_default_resource());
+    nodes_.emplace_back(arena_ ? arena_.get()
+                               : std::pmr::get_default_resource());
   }
   if (!present_[name]) {
     present_[name] = true;
@@ -67,14 +68,14 @@ NameId NodeMap::next_key(NameId id) const {
 }
 
 NetModel::NetModel(NameTable table)
-    : pool_(std::make_unique<std::pmr::unsynchronized_pool_resource>(
+    : arena_(std::make_unique<std::pmr::monotonic_buffer_resource>(
           huge_page_resource())),
       names(std::move(table)),
       p_map(names.size()),
       t_map(names.size()) {
   aggregate_map.reserve(names.size());
   for (size_t k = 0; k < names.size(); ++k)
-    aggregate_map.emplace_back(pool_.get());
+    aggregate_map.emplace_back(arena_.get());
 }
 
 NetModel::NetModel(const NetModel& other)
@@ -84,7 +85,7 @@ NetModel::NetModel(const NetModel& other)
       aggregate_map(other.aggregate_map) {}
 
 NetModel& NetModel::operator=(NetModel&& other) noexcept {
-  std::swap(pool_, other.pool_);
+  std::swap(arena_, other.arena_);
   std::swap(names, other.names);
   std::swap(p_map, other.p_map);
   std::swap(t_map, other.t_map);

@@ -45,7 +45,7 @@ class NodeMap {
   NodeMap(const NodeMap& other);
   NodeMap& operator=(const NodeMap& other);
   NodeMap(NodeMap&&) = default;
-  // Swaps, so that the old bags go before the pool they came from.
+  // Swaps, so that the old bags go before the arena they came from.
   NodeMap& operator=(NodeMap&& other) noexcept;
 
   size_t size() const { return size_; }
@@ -103,8 +103,10 @@ class NodeMap {
   NameId next_key(NameId id) const;
 
   // The bags' entries are many and small, and all go at once when the map
-  // does: a pool makes both cheap. Declared first, so it goes last.
-  std::unique_ptr<std::pmr::unsynchronized_pool_resource> pool_;
+  // does: an arena makes both cheap. Entries a step erases are not reused,
+  // which costs at most what the steps insert. Declared first, so it goes
+  // last.
+  std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;
   // Room for a node per name is reserved up front and never outgrown, so
   // nodes never move; pages the map never fills are never touched.
   std::pmr::vector<NetNode> nodes_{huge_page_resource()};
@@ -136,12 +138,13 @@ struct NetModel {
   NetModel(const NetModel& other);
   NetModel& operator=(const NetModel& other);
   NetModel(NetModel&&) = default;
-  // Swaps, so that the old sets go before the pool they came from.
+  // Swaps, so that the old sets go before the arena they came from.
   NetModel& operator=(NetModel&& other) noexcept;
 
  private:
-  // Holds the aggregate sets' members; declared first, so it goes last.
-  std::unique_ptr<std::pmr::unsynchronized_pool_resource> pool_;
+  // The arena of the aggregate sets' members; declared first, so it goes
+  // last.
+  std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;
 
  public:
   NameTable names;

@@ -83,9 +83,10 @@ class MatchIndex {
     // The (input, output) pair, packed; kNone for a node in no group.
     static constexpr uint64_t kNone = ~uint64_t{0};
     // Groups and their member sets come and go by the million on large
-    // nets: a pool keeps that from the general heap.
-    std::pmr::unsynchronized_pool_resource pool_{huge_page_resource()};
-    std::pmr::unordered_map<uint64_t, std::pmr::set<NameId>> groups_{&pool_};
+    // nets: an arena keeps that from the general heap (what a step frees is
+    // not reused, which costs at most what the steps add).
+    std::pmr::monotonic_buffer_resource arena_{huge_page_resource()};
+    std::pmr::unordered_map<uint64_t, std::pmr::set<NameId>> groups_{&arena_};
     std::vector<uint64_t> key_of_;
     size_t members_ = 0;
     // The smallest member of every group of two or more.
