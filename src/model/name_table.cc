@@ -94,7 +94,43 @@ void NameTable::build_index() {
 
 std::optional<NameId> NameTable::find(std::string_view name) const {
   if (slots_.empty()) return std::nullopt;
-  const uint64_t hash = hash_of(name);
+  return find_hashed(name, hash_of(name));
+}
+
+void NameTable::find_all(std::span<const std::string_view> names,
+                         std::span<std::optional<NameId>> ids) const {
+  assert(names.size() == ids.size());
+  if (slots_.empty()) {
+    std::fill(ids.begin(), ids.end(), std::nullopt);
+    return;
+  }
+  const size_t mask = slots_.size() - 1;
+  constexpr size_t kBatch = 64;
+  uint64_t hashes[kBatch];
+  for (size_t start = 0; start < names.size(); start += kBatch) {
+    const size_t count = std::min(kBatch, names.size() - start);
+    // Each stage touches what the one before fetched and asks for what the
+    // next one needs: the slot, then the name's start, then its text.
+    for (size_t k = 0; k < count; ++k) {
+      hashes[k] = hash_of(names[start + k]);
+      __builtin_prefetch(&slots_[hashes[k] & mask]);
+    }
+    for (size_t k = 0; k < count; ++k) {
+      const uint64_t entry = slots_[hashes[k] & mask];
+      if (entry != 0) __builtin_prefetch(&starts_[(entry & 0xffffffff) - 1]);
+    }
+    for (size_t k = 0; k < count; ++k) {
+      const uint64_t entry = slots_[hashes[k] & mask];
+      if (entry != 0)
+        __builtin_prefetch(text_.data() + starts_[(entry & 0xffffffff) - 1]);
+    }
+    for (size_t k = 0; k < count; ++k)
+      ids[start + k] = find_hashed(names[start + k], hashes[k]);
+  }
+}
+
+std::optional<NameId> NameTable::find_hashed(std::string_view name,
+                                             uint64_t hash) const {
   const uint64_t tag = hash >> 32;
   const size_t mask = slots_.size() - 1;
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {

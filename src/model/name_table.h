@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <memory_resource>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -43,9 +44,15 @@ class NameTable {
   }
 
   std::optional<NameId> find(std::string_view name) const;
+  // find() for each of `names` into `ids` (of the same size). Looks up many
+  // names at once so that their cache misses overlap rather than follow one
+  // another: the reader's lookups of edge ends go this way.
+  void find_all(std::span<const std::string_view> names,
+                std::span<std::optional<NameId>> ids) const;
 
  private:
   void build_index();
+  std::optional<NameId> find_hashed(std::string_view name, uint64_t hash) const;
 
   // Looked up at random, so kept on huge pages where the system offers
   // them: a page-table walk per lookup cost as much as the lookup.

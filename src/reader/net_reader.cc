@@ -93,44 +93,60 @@ const char* message_of(EdgeFault fault) {
   return "";
 }
 
-// Classifies the edge member `edge` into `arc`, or returns its fault.
-EdgeFault read_edge(const XmlNode* edge, const NameTable& names,
-                    const std::vector<uint8_t>& declared, Arc& arc) {
-  const auto from = find_attribute(edge, "from");
-  if (!from) return EdgeFault::kNoFrom;
-  const auto to = find_attribute(edge, "to");
-  if (!to) return EdgeFault::kNoTo;
-  int32_t weight = 1;
-  if (const auto text = find_attribute(edge, "multiplicity"))
-    weight = parse_multiplicity(*text).value_or(1);
-  const std::optional<NameId> source = names.find(*from);
-  const std::optional<NameId> target = names.find(*to);
-  const uint8_t source_kind = source ? declared[*source] : 0;
-  const uint8_t target_kind = target ? declared[*target] : 0;
-  if (source_kind & kAsPlace) {
-    if (target_kind & kAsTransition) {
-      arc = Arc{*source, *target, weight, true};
-      return EdgeFault::kNone;
-    }
-  } else if ((source_kind & kAsTransition) && (target_kind & kAsPlace)) {
-    arc = Arc{*source, *target, weight, false};
-    return EdgeFault::kNone;
-  }
-  return EdgeFault::kWrong;
-}
-
-// The arcs of a run of edges up to its first fault, which it returns.
+// The arcs of a run of edges up to its first fault, which it returns. Edges
+// go in blocks, so that the names of a block are looked up together.
 EdgeFault read_edge_run(std::span<const XmlNode* const> edges,
                         const NameTable& names,
                         const std::vector<uint8_t>& declared,
                         std::vector<Arc>& arcs) {
   arcs.reserve(edges.size());
-  for (const XmlNode* edge : edges) {
-    Arc arc;
-    const EdgeFault fault = read_edge(edge, names, declared, arc);
-    if (fault != EdgeFault::kNone) return fault;
-    // A weight of zero or below enters no arc and creates no node.
-    if (arc.weight > 0) arcs.push_back(arc);
+  constexpr size_t kBlock = 32;
+  std::string_view ends[2 * kBlock];
+  std::optional<NameId> ids[2 * kBlock];
+  int32_t weights[kBlock];
+  for (size_t start = 0; start < edges.size(); start += kBlock) {
+    const size_t count = std::min(kBlock, edges.size() - start);
+    // Up to the first edge that lacks an end, if any.
+    EdgeFault missing = EdgeFault::kNone;
+    size_t read = 0;
+    for (; read < count; ++read) {
+      const XmlNode* edge = edges[start + read];
+      const auto from = find_attribute(edge, "from");
+      if (!from) {
+        missing = EdgeFault::kNoFrom;
+        break;
+      }
+      const auto to = find_attribute(edge, "to");
+      if (!to) {
+        missing = EdgeFault::kNoTo;
+        break;
+      }
+      weights[read] = 1;
+      if (const auto text = find_attribute(edge, "multiplicity"))
+        weights[read] = parse_multiplicity(*text).value_or(1);
+      ends[2 * read] = *from;
+      ends[2 * read + 1] = *to;
+    }
+    names.find_all({ends, 2 * read}, {ids, 2 * read});
+    for (size_t k = 0; k < read; ++k) {
+      const std::optional<NameId> source = ids[2 * k];
+      const std::optional<NameId> target = ids[2 * k + 1];
+      const uint8_t source_kind = source ? declared[*source] : 0;
+      const uint8_t target_kind = target ? declared[*target] : 0;
+      bool from_place;
+      if (source_kind & kAsPlace) {
+        if (!(target_kind & kAsTransition)) return EdgeFault::kWrong;
+        from_place = true;
+      } else if ((source_kind & kAsTransition) && (target_kind & kAsPlace)) {
+        from_place = false;
+      } else {
+        return EdgeFault::kWrong;
+      }
+      // A weight of zero or below enters no arc and creates no node.
+      if (weights[k] > 0)
+        arcs.push_back(Arc{*source, *target, weights[k], from_place});
+    }
+    if (missing != EdgeFault::kNone) return missing;
   }
   return EdgeFault::kNone;
 }
@@ -181,10 +197,29 @@ bool read_edges(const XmlNode* root, const std::vector<uint8_t>& declared,
 
   const auto fill = [&](bool places) {
     NodeMap& map = places ? model.p_map : model.t_map;
+    const auto node_of = [places](const Arc& arc) {
+      return arc.from_place == places ? arc.from : arc.to;
+    };
+    // Nodes are created in name order, so that every later walk in name
+    // order (the index, the checks, the writer) goes through memory in
+    // order too.
+    std::vector<bool> used(model.names.size(), false);
+    for (const std::vector<Arc>* arcs : {&first_arcs, &second_arcs})
+      for (const Arc& arc : *arcs) used[node_of(arc)] = true;
+    for (NameId name = 0; name < used.size(); ++name)
+      if (used[name]) node_at(map, name);
     for (const std::vector<Arc>* arcs : {&first_arcs, &second_arcs}) {
-      for (const Arc& arc : *arcs) {
+      // The nodes lie anywhere in memory: each is asked for a few arcs
+      // ahead, its slot first.
+      constexpr size_t kSlotsAhead = 16, kNodesAhead = 8;
+      for (size_t k = 0; k < arcs->size(); ++k) {
+        if (k + kSlotsAhead < arcs->size())
+          map.prefetch_slot(node_of((*arcs)[k + kSlotsAhead]));
+        if (k + kNodesAhead < arcs->size())
+          map.prefetch_node(node_of((*arcs)[k + kNodesAhead]));
+        const Arc& arc = (*arcs)[k];
         const bool source_side = arc.from_place == places;
-        NetNode& node = node_at(map, source_side ? arc.from : arc.to);
+        NetNode& node = node_at(map, node_of(arc));
         if (source_side) {
           node.out.insert(arc.to, arc.weight);
         } else {
