@@ -1,0 +1,66 @@
+// What the gatherer keeps of the chosen net besides its nodes, for the
+// resolver: its references and arcs as the file writes them, to be looked
+// up once every node is known. Their text lives in the PtNet being read.
+#ifndef MAROVEL_PNML_PNML_NET_PARTS_H_
+#define MAROVEL_PNML_PNML_NET_PARTS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace marovel {
+
+enum class PnmlKind : uint8_t {
+  kPlace,
+  kTransition,
+  kPlaceReference,
+  kTransitionReference
+};
+
+inline bool is_reference(PnmlKind kind) {
+  return kind == PnmlKind::kPlaceReference ||
+         kind == PnmlKind::kTransitionReference;
+}
+
+// What an id names: a node, by its index in the net's list of its kind, or
+// a reference, by its index in PnmlNetParts::references.
+struct PnmlEntry {
+  PnmlKind kind;
+  uint32_t index;
+};
+
+struct PnmlReference {
+  std::string_view id;
+  bool to_place;  // a referencePlace, else a referenceTransition
+  std::optional<std::string_view> ref;
+};
+
+struct PnmlArc {
+  std::optional<std::string_view> id;
+  std::optional<std::string_view> source;
+  std::optional<std::string_view> target;
+  int32_t weight = 1;
+};
+
+// What makes an arc unconvertible whatever its ends name. Only the first
+// such arc can matter: no arc after it is kept.
+struct PnmlArcFault {
+  size_t arc;  // index into PnmlNetParts::arcs
+  enum class Kind : uint8_t {
+    kType,         // it declares a kind other than ordinary: `text`
+    kInscription,  // its inscription, `text`, is no weight
+  } kind;
+  std::string_view text;
+};
+
+struct PnmlNetParts {
+  std::vector<PnmlReference> references;  // in document order
+  std::vector<PnmlArc> arcs;              // in document order
+  std::optional<PnmlArcFault> arc_fault;
+};
+
+}  // namespace marovel
+
+#endif  // MAROVEL_PNML_PNML_NET_PARTS_H_
