@@ -15,7 +15,7 @@ nodes=${PNML_NODES:-200000}
 runs=${PNML_RUNS:-7}
 build=$dir/build
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" time
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
   -DMAROVEL_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target pnml2net marovel_gen_pnml \
@@ -29,22 +29,24 @@ fi
 output=$dir/runs/$family-$nodes.xml
 echo "$input: $(stat -c %s "$input") bytes, $(cat "$input.counts")"
 
-# Phases, each the best of all runs.
+# Phases, each the best of all runs, wall clock and CPU.
 for _ in $(seq "$runs"); do
   "$build/marovel_pnml_phases" "$input" "$output"
-done | awk '{ if (!($1 in best) || $2 < best[$1]) best[$1] = $2
+done | awk '{ if (!($1 in wall) || $2 < wall[$1]) wall[$1] = $2
+              if (!($1 in cpu) || $3 < cpu[$1]) cpu[$1] = $3
               if (!($1 in order)) order[$1] = n++ }
-            END { for (p in order) line[order[p]] = p
+            END { printf "%-16s %8s %8s\n", "phase", "wall s", "cpu s"
+                  for (p in order) line[order[p]] = p
                   for (i = 0; i < n; ++i)
-                    printf "%-16s %.3f s\n", line[i], best[line[i]] }'
+                    printf "%-16s %8.3f %8.3f\n", line[i], wall[line[i]],
+                      cpu[line[i]] }'
 
-# The whole command, wall clock, start and exit of the process included.
-best=
+# The whole command, start and exit of the process included.
 for _ in $(seq "$runs"); do
-  start=$(date +%s.%N)
-  "$build/pnml2net" "$input" -o "$output" >/dev/null
-  end=$(date +%s.%N)
-  best=$(awk -v s="$start" -v e="$end" -v b="$best" \
-    'BEGIN { t = e - s; print (b == "" || t < b) ? t : b }')
-done
-printf '%-16s %.3f s\n' pnml2net "$best"
+  /usr/bin/time -f "%e %U %S" -o "$dir/runs/time.txt" \
+    "$build/pnml2net" "$input" -o "$output" >/dev/null
+  cat "$dir/runs/time.txt"
+done | awk '{ cpu = $2 + $3
+              if (n++ == 0 || $1 < wall) wall = $1
+              if (n == 1 || cpu < best_cpu) best_cpu = cpu }
+            END { printf "%-16s %8.3f %8.3f\n", "pnml2net", wall, best_cpu }'
