@@ -20,7 +20,9 @@ bool by_hash_then_position(uint64_t hash_a, uint32_t position_a,
 
 }  // namespace
 
-IdIndex::IdIndex(std::vector<NamedEntry> named) : named_(std::move(named)) {
+IdIndex::IdIndex(std::pmr::vector<NamedEntry> named,
+                 std::pmr::memory_resource* memory)
+    : memory_(memory), named_(std::move(named), memory), records_(memory) {
   records_.reserve(named_.size());
   for (size_t i = 0; i < named_.size(); ++i)
     records_.push_back({hash_of(named_[i].id), static_cast<uint32_t>(i)});
@@ -61,13 +63,13 @@ std::optional<PnmlEntry> IdIndex::find_in_run(uint64_t hash,
   return std::nullopt;
 }
 
-std::vector<std::optional<PnmlEntry>> IdIndex::find_all(
+std::pmr::vector<std::optional<PnmlEntry>> IdIndex::find_all(
     std::span<const std::string_view> ids) const {
   struct Query {
     uint64_t hash;
     uint32_t index;  // in ids
   };
-  std::vector<Query> queries;
+  std::pmr::vector<Query> queries(memory_);
   queries.reserve(ids.size());
   for (size_t i = 0; i < ids.size(); ++i)
     queries.push_back({hash_of(ids[i]), static_cast<uint32_t>(i)});
@@ -76,7 +78,7 @@ std::vector<std::optional<PnmlEntry>> IdIndex::find_all(
   });
 
   // Each id's candidate: the first entry with its hash.
-  std::vector<uint32_t> candidates(ids.size(), kNone);
+  std::pmr::vector<uint32_t> candidates(ids.size(), kNone, memory_);
   size_t r = 0;
   for (const Query& query : queries) {
     while (r < records_.size() && records_[r].hash < query.hash) ++r;
@@ -86,7 +88,7 @@ std::vector<std::optional<PnmlEntry>> IdIndex::find_all(
 
   // Checked in the caller's order, which mostly follows the order of the
   // entries themselves; only a hash shared by different ids takes a search.
-  std::vector<std::optional<PnmlEntry>> found(ids.size());
+  std::pmr::vector<std::optional<PnmlEntry>> found(ids.size(), memory_);
   for (size_t i = 0; i < ids.size(); ++i) {
     const uint32_t candidate = candidates[i];
     if (candidate == kNone) continue;

@@ -7,6 +7,7 @@
 #define MAROVEL_PNML_ID_INDEX_H_
 
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -23,8 +24,10 @@ struct NamedEntry {
 
 class IdIndex {
  public:
-  // The text the ids view must outlive the index.
-  explicit IdIndex(std::vector<NamedEntry> named);
+  // The text the ids view must outlive the index, which takes its memory,
+  // and that of what it finds, from `memory`.
+  IdIndex(std::pmr::vector<NamedEntry> named,
+          std::pmr::memory_resource* memory);
 
   // The first id, in the order given to the constructor, that an entry
   // before it has too; nothing when every id is unique.
@@ -32,7 +35,7 @@ class IdIndex {
 
   // What each of `ids` names: the entry of that id (the first one given,
   // should an id be repeated), or nothing.
-  std::vector<std::optional<PnmlEntry>> find_all(
+  std::pmr::vector<std::optional<PnmlEntry>> find_all(
       std::span<const std::string_view> ids) const;
 
  private:
@@ -45,8 +48,9 @@ class IdIndex {
   std::optional<PnmlEntry> find_in_run(uint64_t hash,
                                        std::string_view id) const;
 
-  std::vector<NamedEntry> named_;
-  std::vector<Record> records_;  // by hash, then position
+  std::pmr::memory_resource* memory_;
+  std::pmr::vector<NamedEntry> named_;
+  std::pmr::vector<Record> records_;  // by hash, then position
 };
 
 }  // namespace marovel

@@ -1,15 +1,20 @@
 #include "pnml/pnml_gatherer.h"
 
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "pnml/pnml_values.h"
 #include "text/quoted.h"
+#include "xml/huge_page_resource.h"
 
 namespace marovel {
 namespace {
 
 constexpr uint32_t kNoKind = std::numeric_limits<uint32_t>::max();
+
+// Enough for the nodes of a large page, few enough to stay in cache.
+constexpr size_t kRecentIds = size_t{1} << 14;
 
 // The value of the first attribute named exactly `name`.
 std::optional<std::string_view> attribute(
@@ -23,9 +28,10 @@ std::optional<std::string_view> attribute(
 
 PnmlGatherer::PnmlGatherer(std::string_view wanted_net, PtNet& net,
                            PnmlNetParts& parts)
-    : wanted_(wanted_net), net_(net), parts_(parts) {
+    : wanted_(wanted_net), net_(net), parts_(parts), recent_(kRecentIds) {
   if (!net_.text)
-    net_.text = std::make_unique<std::pmr::monotonic_buffer_resource>();
+    net_.text = std::make_unique<std::pmr::monotonic_buffer_resource>(
+        huge_page_resource());
 }
 
 void PnmlGatherer::push(const Frame& frame) {
@@ -157,8 +163,11 @@ void PnmlGatherer::start_node(std::span<const XmlAttribute> attributes,
     skip();
     return;
   }
-  (is_place ? net_.places : net_.transitions)
-      .push_back({keep(*id), "", is_place ? "0" : ""});
+  std::vector<PtNode>& nodes = is_place ? net_.places : net_.transitions;
+  nodes.push_back({keep(*id), "", is_place ? "0" : ""});
+  note_recent(nodes.back().id,
+              {is_place ? PnmlKind::kPlace : PnmlKind::kTransition,
+               static_cast<uint32_t>(nodes.size() - 1)});
   push({.role = Role::kNode, .is_place = is_place});
 }
 
@@ -175,6 +184,31 @@ void PnmlGatherer::add_reference(std::span<const XmlAttribute> attributes,
   parts_.references.push_back(
       {keep(*id), to_place,
        ref ? std::optional<std::string_view>(keep(*ref)) : std::nullopt});
+  note_recent(
+      parts_.references.back().id,
+      {to_place ? PnmlKind::kPlaceReference : PnmlKind::kTransitionReference,
+       static_cast<uint32_t>(parts_.references.size() - 1)});
+}
+
+void PnmlGatherer::note_recent(std::string_view id, PnmlEntry entry) {
+  const uint64_t hash = std::hash<std::string_view>{}(id);
+  recent_[hash % recent_.size()] = {hash, id, entry};
+}
+
+// Should the id be given twice, the node found may not be the one the file
+// means; but then the resolver refuses the net before it looks at an arc.
+PnmlArcEnd PnmlGatherer::arc_end(std::string_view id) {
+  PnmlArcEnd end;
+  const uint64_t hash = std::hash<std::string_view>{}(id);
+  const RecentId& recent = recent_[hash % recent_.size()];
+  if (recent.hash == hash && !recent.id.empty() && recent.id == id) {
+    end.state = PnmlArcEnd::State::kFound;
+    end.found = recent.entry;
+  } else {
+    end.state = PnmlArcEnd::State::kNamed;
+    end.id = keep(id);
+  }
+  return end;
 }
 
 void PnmlGatherer::start_arc(std::span<const XmlAttribute> attributes) {
@@ -188,10 +222,12 @@ void PnmlGatherer::start_arc(std::span<const XmlAttribute> attributes) {
   for (const XmlAttribute& a : attributes) {
     if (a.name == "id" && !arc.id) {
       arc.id = keep(a.value);
-    } else if (a.name == "source" && !arc.source) {
-      arc.source = keep(a.value);
-    } else if (a.name == "target" && !arc.target) {
-      arc.target = keep(a.value);
+    } else if (a.name == "source" &&
+               arc.source.state == PnmlArcEnd::State::kMissing) {
+      arc.source = arc_end(a.value);
+    } else if (a.name == "target" &&
+               arc.target.state == PnmlArcEnd::State::kMissing) {
+      arc.target = arc_end(a.value);
     } else if (names_arc_kind(a.name) && !arc_kind_ &&
                !is_ordinary_arc_kind(a.value)) {
       arc_kind_ = keep(a.value);

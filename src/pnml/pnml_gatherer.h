@@ -86,6 +86,8 @@ class PnmlGatherer final : public XmlContentHandler {
                           std::span<const XmlAttribute> attributes);
   void start_node(std::span<const XmlAttribute> attributes, bool is_place);
   void add_reference(std::span<const XmlAttribute> attributes, bool to_place);
+  void note_recent(std::string_view id, PnmlEntry entry);
+  PnmlArcEnd arc_end(std::string_view id);
   void start_arc(std::span<const XmlAttribute> attributes);
   void start_in_arc(Frame& parent, std::string_view local,
                     std::span<const XmlAttribute> attributes);
@@ -102,6 +104,17 @@ class PnmlGatherer final : public XmlContentHandler {
   const std::string_view wanted_;
   PtNet& net_;
   PnmlNetParts& parts_;
+
+  // The nodes and references met last, one per slot of their id's hash.
+  // Most arcs name nodes written shortly before them: finding those here,
+  // while their text is still in cache, spares the lookup of every id at
+  // the end, which costs a sort.
+  struct RecentId {
+    uint64_t hash = 0;
+    std::string_view id;  // empty: the slot is unused
+    PnmlEntry entry{};
+  };
+  std::vector<RecentId> recent_;
 
   std::vector<Frame> frames_;
   std::vector<LabelText> texts_;  // by the depth of the frame they serve

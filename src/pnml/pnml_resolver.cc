@@ -4,11 +4,13 @@
 #include <limits>
 #include <memory_resource>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
 #include "pnml/id_index.h"
 #include "text/quoted.h"
+#include "xml/huge_page_resource.h"
 
 namespace marovel {
 namespace {
@@ -18,7 +20,10 @@ constexpr int32_t kMaxWeight = std::numeric_limits<int32_t>::max();
 class Resolver {
  public:
   Resolver(const PnmlNetParts& parts, PtNet& net, std::string& error)
-      : parts_(parts), net_(net), error_(error), ids_(named_entries()) {}
+      : parts_(parts),
+        net_(net),
+        error_(error),
+        ids_(named_entries(), &memory_) {}
 
   bool resolve() { return check_ids() && resolve_references() && add_arcs(); }
 
@@ -32,8 +37,8 @@ class Resolver {
 
   // Places, then transitions, then references: the order in which a
   // repeated id is looked for.
-  std::vector<NamedEntry> named_entries() const {
-    std::vector<NamedEntry> named;
+  std::pmr::vector<NamedEntry> named_entries() {
+    std::pmr::vector<NamedEntry> named(&memory_);
     named.reserve(net_.places.size() + net_.transitions.size() +
                   parts_.references.size());
     for (size_t i = 0; i < net_.places.size(); ++i)
@@ -64,12 +69,12 @@ class Resolver {
   // Follows every reference to the place or transition at the end of its
   // chain, each chain once, and refuses a chain that comes back on itself.
   bool resolve_references() {
-    const std::vector<PnmlReference>& references = parts_.references;
-    std::vector<std::string_view> refs;
+    const std::pmr::vector<PnmlReference>& references = parts_.references;
+    std::pmr::vector<std::string_view> refs(&memory_);
     refs.reserve(references.size());
     for (const PnmlReference& reference : references)
       refs.push_back(reference.ref.value_or(""));
-    const std::vector<std::optional<PnmlEntry>> named = ids_.find_all(refs);
+    const auto named = ids_.find_all(refs);
 
     states_.assign(references.size(), State::kOpen);
     targets_.assign(references.size(), PnmlEntry{PnmlKind::kPlace, 0});
@@ -124,37 +129,41 @@ class Resolver {
     return arc.id ? "arc " + quoted(*arc.id) : "an arc without an id";
   }
 
-  // The place or transition at one end of `arc`, given what its id names;
-  // nothing after failing.
-  std::optional<PnmlEntry> arc_end(const PnmlArc& arc,
-                                   const std::optional<std::string_view>& id,
-                                   const std::optional<PnmlEntry>& named,
-                                   const char* which) {
-    if (!id) {
-      fail(arc_name(arc) + " has no " + which);
-      return std::nullopt;
+  // The place or transition at one end of `arc`, or nothing after failing.
+  // `looked_up` is what the ids of the ends not found while parsing name,
+  // in the order of the arcs; `next` goes through it.
+  std::optional<PnmlEntry> arc_end(
+      const PnmlArc& arc, const PnmlArcEnd& end,
+      std::span<const std::optional<PnmlEntry>> looked_up, size_t& next,
+      const char* which) {
+    switch (end.state) {
+      case PnmlArcEnd::State::kFound:
+        return follow(end.found);
+      case PnmlArcEnd::State::kNamed:
+        if (const std::optional<PnmlEntry>& entry = looked_up[next++])
+          return follow(*entry);
+        fail(arc_name(arc) + " has the " + which + " " + quoted(end.id) +
+             ", which is no node of the net");
+        return std::nullopt;
+      case PnmlArcEnd::State::kMissing:
+        break;
     }
-    if (!named) {
-      fail(arc_name(arc) + " has the " + which + " " + quoted(*id) +
-           ", which is no node of the net");
-      return std::nullopt;
-    }
-    return follow(*named);
+    fail(arc_name(arc) + " has no " + which);
+    return std::nullopt;
   }
 
   bool add_arcs() {
-    const std::vector<PnmlArc>& arcs = parts_.arcs;
-    std::vector<std::string_view> ends;  // source and target of each arc
-    ends.reserve(2 * arcs.size());
-    for (const PnmlArc& arc : arcs) {
-      ends.push_back(arc.source.value_or(""));
-      ends.push_back(arc.target.value_or(""));
-    }
-    const std::vector<std::optional<PnmlEntry>> named = ids_.find_all(ends);
+    const std::pmr::vector<PnmlArc>& arcs = parts_.arcs;
+    std::pmr::vector<std::string_view> names(&memory_);
+    for (const PnmlArc& arc : arcs)
+      for (const PnmlArcEnd* end : {&arc.source, &arc.target})
+        if (end->state == PnmlArcEnd::State::kNamed) names.push_back(end->id);
+    const auto looked_up = ids_.find_all(names);
+    size_t next = 0;
 
-    std::pmr::monotonic_buffer_resource memory;
-    std::pmr::unordered_map<uint64_t, size_t> merged_at(&memory);  // arc_key()
+    std::pmr::unordered_map<uint64_t, size_t> merged_at(&memory_);  // arc_key()
     merged_at.reserve(arcs.size());
+    net_.arcs.reserve(arcs.size());
     const std::optional<PnmlArcFault>& fault = parts_.arc_fault;
     for (size_t i = 0; i < arcs.size(); ++i) {
       const PnmlArc& arc = arcs[i];
@@ -162,9 +171,9 @@ class Resolver {
       if (faulty && fault->kind == PnmlArcFault::Kind::kType)
         return fail(arc_name(arc) + " is of type " + quoted(fault->text) +
                     "; only ordinary arcs can be converted");
-      const auto source = arc_end(arc, arc.source, named[2 * i], "source");
+      const auto source = arc_end(arc, arc.source, looked_up, next, "source");
       if (!source) return false;
-      const auto target = arc_end(arc, arc.target, named[2 * i + 1], "target");
+      const auto target = arc_end(arc, arc.target, looked_up, next, "target");
       if (!target) return false;
       if (source->kind == target->kind) {
         const char* kind =
@@ -212,6 +221,8 @@ class Resolver {
   const PnmlNetParts& parts_;
   PtNet& net_;
   std::string& error_;
+  // What resolving takes, in blocks the kernel can back with huge pages.
+  std::pmr::monotonic_buffer_resource memory_{huge_page_resource()};
   const IdIndex ids_;
   std::vector<State> states_;       // of each reference
   std::vector<PnmlEntry> targets_;  // of each reference, once done
