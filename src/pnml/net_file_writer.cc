@@ -4,17 +4,28 @@
 
 namespace marovel {
 
-std::string node_info(const PtNode& node, bool is_place) {
-  std::string info(node.id);
+namespace {
+
+// node_info() appended to `out`, so that writing many nodes reuses one
+// buffer instead of making a string for each.
+void append_node_info(const PtNode& node, bool is_place, std::string& out) {
+  out += node.id;
   if (!node.name.empty() && node.name != node.id) {
-    info += " (";
-    info += node.name;
-    info += ')';
+    out += " (";
+    out += node.name;
+    out += ')';
   }
   if (is_place) {
-    info += ", initial marking ";
-    info += node.marking;
+    out += ", initial marking ";
+    out += node.marking;
   }
+}
+
+}  // namespace
+
+std::string node_info(const PtNode& node, bool is_place) {
+  std::string info;
+  append_node_info(node, is_place, info);
   return info;
 }
 
@@ -28,13 +39,16 @@ bool write_net_file(const PtNet& net, std::ostream& out) {
     bool is_place;
   } kLists[] = {{"placelist", "place", net.places, true},
                 {"transitionlist", "transition", net.transitions, false}};
+  std::string info;
   for (const auto& list : kLists) {
     xml.start_element(list.list);
     for (const PtNode& node : list.nodes) {
       xml.start_element(list.member);
       xml.attribute("name", node.id);
       xml.start_element("info");
-      xml.text(node_info(node, list.is_place));
+      info.clear();
+      append_node_info(node, list.is_place, info);
+      xml.text(info);
       xml.end_element();
       xml.end_element();
     }

@@ -1,6 +1,12 @@
 #include "pnml/pnml_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <tuple>
 
 namespace marovel {
 namespace {
@@ -191,6 +197,168 @@ TEST(PnmlReaderTest, Refusals) {
   const Read unknown_net(pnml(nodes + arc), "m");
   EXPECT_EQ(unknown_net.error,
             "the PNML file holds no net with the id 'm' (its nets: 'n')");
+}
+
+// The same document read from a file, converted while it is parsed.
+struct FileRead {
+  explicit FileRead(const std::string& text, std::string_view wanted = "") {
+    // A name of its own: the tests may run in parallel processes.
+    std::string path = testing::TempDir() + "pnml_reader_test_XXXXXX";
+    const int fd = mkstemp(path.data());
+    EXPECT_GE(fd, 0);
+    close(fd);
+    std::ofstream(path, std::ios::binary) << text;
+    outcome = read_pnml_file(path, wanted, net, error);
+    std::remove(path.c_str());
+  }
+  PtNet net;
+  std::string error;
+  PnmlRead outcome = PnmlRead::kDone;
+};
+
+// Where the two reads could differ: arc kinds declared in nested elements,
+// labels in pieces, and which of several faults is reported.
+TEST(PnmlReaderTest, FileAndDocumentReadAlike) {
+  const std::string nodes = "<place id='p'/><transition id='t'/>";
+  const auto arc = [](const std::string& content,
+                      const std::string& attributes = "") {
+    return "<arc id='a' source='p' target='t'" + attributes + ">" + content +
+           "</arc>";
+  };
+  struct Case {
+    std::string body;
+    std::string expected;  // the arcs and the place's name, or the error
+  };
+  const Case cases[] = {
+      // The kind declared first in document order wins, even when a later
+      // declaration inside it ends first.
+      {nodes + arc("<other><type><text>read</text></type></other>"
+                   "<type value='inhibitor'/>"),
+       "arc 'a' is of type 'read'; only ordinary arcs can be converted"},
+      {nodes + arc("<type><text>reset<type value='inhibitor'/></text></type>"),
+       "arc 'a' is of type 'reset'; only ordinary arcs can be converted"},
+      {nodes + arc("<type value='read'/>", " arcType='reset'"),
+       "arc 'a' is of type 'reset'; only ordinary arcs can be converted"},
+      {nodes + arc("<arctype><value>test</value></arctype>"),
+       "arc 'a' is of type 'test'; only ordinary arcs can be converted"},
+      {nodes + arc("<toolspecific><arcType> Inhibitor <!--x--></arcType>"
+                   "</toolspecific>"),
+       "arc 'a' is of type 'Inhibitor'; only ordinary arcs can be converted"},
+      // A text child outranks a value child before it; inscriptions and
+      // drawings declare nothing.
+      {nodes + arc("<type><value>test</value><text>Normal</text></type>"
+                   "<inscription><text>2</text><type value='read'/>"
+                   "</inscription><graphics><type value='read'/></graphics>"),
+       "p>t:2 name="},
+      // Labels: text in pieces, a value child, the first of two names.
+      {"<place id='p'><name><value>old</value><text> new<!--c-->er "
+       "</text></name><name><text>second</text></name></place>"
+       "<transition id='t'/>" +
+           arc("<inscription><value>1<![CDATA[2]]>&#51;</value>"
+               "</inscription>"),
+       "p>t:123 name=newer"},
+      {"<place id='p'><initialMarking><text>1 <![CDATA[2]]></text>"
+       "</initialMarking></place><transition id='t'/>" +
+           arc(""),
+       "place 'p' has the initial marking '1 2', which is not a "
+       "non-negative integer"},
+      // Of two arcs at fault, the first in the file is reported, whether
+      // its fault shows while parsing or only once ids are looked up.
+      {nodes + arc("<inscription><text>x</text></inscription>") +
+           "<arc id='b' source='nowhere' target='t'/>",
+       "arc 'a' has the inscription 'x', which is not a positive integer of "
+       "at most 2147483647"},
+      {nodes + "<arc id='b' source='p' target='nowhere'/>" +
+           arc("<type value='reset'/>"),
+       "arc 'b' has the target 'nowhere', which is no node of the net"},
+      {nodes + "<arc id='b' source='p' target='p'/>" +
+           arc("<inscription><text>0</text></inscription>"),
+       "arc 'b' goes from the place 'p' to the place 'p'; an arc must join a "
+       "place and a transition"},
+      // The id reported twice is the first one met taking places before
+      // transitions, as the file's order would not say.
+      {"<transition id='a'/><transition id='a'/><place id='b'/>"
+       "<place id='b'/>" +
+           arc(""),
+       "the id 'b' is given to more than one node"},
+  };
+  for (const Case& c : cases) {
+    const std::string document = pnml(c.body);
+    const Read read(document);
+    const FileRead file_read(document);
+    for (const auto& [ok, net, error] :
+         {std::tuple<bool, const PtNet*, const std::string*>{read.ok, &read.net,
+                                                             &read.error},
+          {file_read.outcome == PnmlRead::kDone, &file_read.net,
+           &file_read.error}}) {
+      std::string got = *error;
+      if (ok) {
+        got.clear();
+        for (const std::string& a : arcs(*net)) got += a + " ";
+        got += "name=" + std::string(net->places[0].name);
+      }
+      EXPECT_EQ(got, c.expected) << c.body;
+    }
+    if (!read.ok) {
+      EXPECT_EQ(file_read.outcome, PnmlRead::kRefused) << c.body;
+    }
+  }
+}
+
+// A file that is not well-formed XML is refused as such, in the words of
+// the XML layer, whatever the reader would have said of what comes before
+// the fault; the other nets still count until the end.
+TEST(PnmlReaderTest, FileReadReportsMalformedXmlFirst) {
+  const std::string place_at_fault =
+      "<place id='p'><initialMarking><text>-1</text></initialMarking>"
+      "</place>";
+  const std::string documents[] = {
+      pnml(place_at_fault).substr(0, 120),
+      pnml(place_at_fault + "<transition id='t'>\n</place>"),
+      "<petrinet><net>&undefined;</net></petrinet>",
+      pnml(place_at_fault) + "\n<pnml/>",
+  };
+  for (const std::string& document : documents) {
+    XmlDocument doc;
+    std::string load_error;
+    ASSERT_FALSE(load_xml_string(document, doc, load_error)) << document;
+    const FileRead read(document);
+    EXPECT_EQ(read.outcome, PnmlRead::kUnreadable) << document;
+    EXPECT_EQ(read.error, load_error);
+  }
+  const FileRead two_nets("<pnml><net id='a' type='ptnet'>" + place_at_fault +
+                          "</net><net id='b' type='ptnet'/></pnml>");
+  EXPECT_EQ(two_nets.outcome, PnmlRead::kRefused);
+  EXPECT_EQ(two_nets.error,
+            "the PNML file holds 2 nets ('a', 'b'); pick one with --net ID");
+
+  const FileRead missing_net("<pnml/>", "n");
+  EXPECT_EQ(missing_net.outcome, PnmlRead::kRefused);
+  EXPECT_EQ(missing_net.error, "the PNML file holds no net");
+}
+
+// The file is read in buffers of 4 MiB: comments pad it so that the seams
+// fall inside an inscription's digits and inside a place's name.
+TEST(PnmlReaderTest, FileReadAcrossBufferSeams) {
+  constexpr size_t kSeam = size_t{4} << 20;
+  std::string text = pnml("");
+  text.resize(text.find("</net>"));
+  text += "<transition id='t'/>";
+  // Adds `opening` so that `seam` falls three bytes after its end.
+  const auto straddle = [&](size_t seam, const std::string& opening) {
+    text += "<!--";
+    text.append(seam - 3 - opening.size() - text.size() - 3, ' ');
+    text += "-->" + opening;
+  };
+  straddle(kSeam, "<arc id='a' source='p' target='t'><inscription><text>");
+  text += "1234567</text></inscription></arc>";
+  straddle(2 * kSeam, "<place id='p'><name><text>");
+  text += "split across the seam</text></name></place></net></pnml>";
+
+  const FileRead read(text);
+  ASSERT_EQ(read.outcome, PnmlRead::kDone) << read.error;
+  EXPECT_EQ(arcs(read.net), std::vector<std::string>{"p>t:1234567"});
+  EXPECT_EQ(read.net.places[0].name, "split across the seam");
 }
 
 }  // namespace

@@ -1,21 +1,24 @@
 // A place/transition net as read from PNML, ready to be written in
 // marovel's input format: nodes in document order and one arc per pair of
 // nodes and direction, its weight the sum of the PNML arcs it stands for.
+// Its text is viewed: a reader keeps it in `text`, a hand-made net in
+// literals.
 #ifndef MAROVEL_PNML_PT_NET_H_
 #define MAROVEL_PNML_PT_NET_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
+#include <memory_resource>
 #include <string_view>
 #include <vector>
 
 namespace marovel {
 
 struct PtNode {
-  std::string_view id;  // a view into the loaded document
-  std::string name;     // the PNML name's text, trimmed; may be empty
-  std::string marking;  // places only: decimal digits, "0" when unmarked
+  std::string_view id;
+  std::string_view name;     // the PNML name's text, trimmed; may be empty
+  std::string_view marking;  // places only: decimal digits, "0" when unmarked
 };
 
 struct PtArc {
@@ -30,6 +33,8 @@ struct PtNet {
   std::vector<PtNode> places;
   std::vector<PtNode> transitions;
   std::vector<PtArc> arcs;  // in the order of their first PNML arc
+  // Owns the ids, names and markings of a net that was read.
+  std::unique_ptr<std::pmr::monotonic_buffer_resource> text;
 };
 
 }  // namespace marovel

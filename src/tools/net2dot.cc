@@ -24,9 +24,11 @@ int run_net2dot(const std::vector<std::string>& args, std::ostream& out,
   ToolStart start;
   if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;
+  XmlDocument doc;
+  if (!load_tool_input(tool, start, doc, err)) return 1;
   NetGraph graph;
   std::string error;
-  if (!read_net_graph(start.doc, graph, error)) {
+  if (!read_net_graph(doc, graph, error)) {
     err << "net2dot: " << start.options.input << ": " << error << "\n";
     return 1;
   }

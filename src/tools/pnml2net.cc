@@ -4,7 +4,6 @@
 #include "pnml/pnml_reader.h"
 #include "tools/tool_start.h"
 #include "writer/safe_file.h"
-#include "xml/xml_document.h"
 
 namespace marovel {
 namespace {
@@ -25,11 +24,19 @@ int run_pnml2net(const std::vector<std::string>& args, std::ostream& out,
   ToolStart start;
   if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;
+  // Read while parsing: a large file would take about as long again to be
+  // built as a document and then walked.
   PtNet net;
   std::string error;
-  if (!read_pnml(start.doc, start.options.net.value_or(""), net, error)) {
-    err << "pnml2net: " << start.options.input << ": " << error << "\n";
-    return 1;
+  switch (read_pnml_file(start.options.input, start.options.net.value_or(""),
+                         net, error)) {
+    case PnmlRead::kDone:
+      break;
+    case PnmlRead::kUnreadable:
+      return report_unreadable_input(tool, error, err);
+    case PnmlRead::kRefused:
+      err << "pnml2net: " << start.options.input << ": " << error << "\n";
+      return 1;
   }
 
   SafeFile file(start.output);

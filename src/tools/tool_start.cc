@@ -28,11 +28,21 @@ std::optional<int> start_tool(const ToolInfo& tool,
         << "' would overwrite the input; name another one with -o\n";
     return 1;
   }
-  if (!load_xml_file(input, start.doc, error)) {
-    err << tool.name << ": " << error << "\n";
-    return 1;
-  }
   return std::nullopt;
+}
+
+bool load_tool_input(const ToolInfo& tool, const ToolStart& start,
+                     XmlDocument& doc, std::ostream& err) {
+  std::string error;
+  if (load_xml_file(start.options.input, doc, error)) return true;
+  report_unreadable_input(tool, error, err);
+  return false;
+}
+
+int report_unreadable_input(const ToolInfo& tool, std::string_view error,
+                            std::ostream& err) {
+  err << tool.name << ": " << error << "\n";
+  return 1;
 }
 
 int finish_tool(const ToolInfo& tool, SafeFile& file, std::ostream& err) {

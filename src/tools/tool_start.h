@@ -26,17 +26,24 @@ struct ToolInfo {
 struct ToolStart {
   ToolOptions options;
   std::string output;
-  XmlDocument doc;
 };
 
-// Reads the command line and loads the input into `start`. Returns the exit
-// status when the command ends here: 0 after the usage text, 2 for a
-// rejected command line, 1 for an output that is the input or an input that
-// does not load, each reported on `out` or `err`.
+// Reads the command line into `start`. Returns the exit status when the
+// command ends here: 0 after the usage text, 2 for a rejected command line,
+// 1 for an output that is the input, each reported on `out` or `err`.
 std::optional<int> start_tool(const ToolInfo& tool,
                               const std::vector<std::string>& args,
                               std::ostream& out, std::ostream& err,
                               ToolStart& start);
+
+// Loads the input into `doc`; returns false after reporting why not.
+bool load_tool_input(const ToolInfo& tool, const ToolStart& start,
+                     XmlDocument& doc, std::ostream& err);
+
+// Reports an input that could not be read or is not well-formed XML, given
+// the XML layer's `error`; returns the exit status, 1.
+int report_unreadable_input(const ToolInfo& tool, std::string_view error,
+                            std::ostream& err);
 
 // Puts the written file in place; returns 0, or 1 after reporting why not.
 int finish_tool(const ToolInfo& tool, SafeFile& file, std::ostream& err);

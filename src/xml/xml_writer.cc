@@ -1,5 +1,7 @@
 #include "xml/xml_writer.h"
 
+#include <array>
+
 namespace marovel {
 
 namespace {
@@ -35,14 +37,28 @@ std::string_view escape_for(char c, bool in_attribute) {
   }
 }
 
+// Which bytes escape_for() may replace, in text and in attributes: most
+// text has none, and one look-up per byte finds that out fastest.
+struct EscapeTable {
+  std::array<bool, 256> in_text{};
+  std::array<bool, 256> in_attribute{};
+  constexpr EscapeTable() {
+    for (const unsigned char c : {'&', '<', '>', '\r'})
+      in_text[c] = in_attribute[c] = true;
+    for (const unsigned char c : {'"', '\t', '\n'}) in_attribute[c] = true;
+  }
+};
+constexpr EscapeTable kEscapes;
+
 void append_escaped(std::string& out, std::string_view text,
                     bool in_attribute) {
+  const std::array<bool, 256>& escaped =
+      in_attribute ? kEscapes.in_attribute : kEscapes.in_text;
   size_t run = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    std::string_view escape = escape_for(text[i], in_attribute);
-    if (escape.empty()) continue;
+    if (!escaped[static_cast<unsigned char>(text[i])]) continue;
     out.append(text.data() + run, i - run);
-    out.append(escape);
+    out.append(escape_for(text[i], in_attribute));
     run = i + 1;
   }
   out.append(text.data() + run, text.size() - run);

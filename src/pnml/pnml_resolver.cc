@@ -1,0 +1,237 @@
+#include "pnml/pnml_resolver.h"
+
+#include <cstdint>
+#include <limits>
+#include <memory_resource>
+#include <optional>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+#include "pnml/id_index.h"
+#include "text/quoted.h"
+#include "xml/huge_page_resource.h"
+
+namespace marovel {
+namespace {
+
+constexpr int32_t kMaxWeight = std::numeric_limits<int32_t>::max();
+
+class Resolver {
+ public:
+  Resolver(const PnmlNetParts& parts, PtNet& net, std::string& error)
+      : parts_(parts),
+        net_(net),
+        error_(error),
+        ids_(named_entries(), &memory_) {}
+
+  bool resolve() { return check_ids() && resolve_references() && add_arcs(); }
+
+ private:
+  enum class State : uint8_t { kOpen, kFollowing, kDone };
+
+  bool fail(std::string message) {
+    error_ = std::move(message);
+    return false;
+  }
+
+  // Places, then transitions, then references: the order in which a
+  // repeated id is looked for.
+  std::pmr::vector<NamedEntry> named_entries() {
+    std::pmr::vector<NamedEntry> named(&memory_);
+    named.reserve(net_.places.size() + net_.transitions.size() +
+                  parts_.references.size());
+    for (size_t i = 0; i < net_.places.size(); ++i)
+      named.push_back(
+          {net_.places[i].id, {PnmlKind::kPlace, static_cast<uint32_t>(i)}});
+    for (size_t i = 0; i < net_.transitions.size(); ++i)
+      named.push_back({net_.transitions[i].id,
+                       {PnmlKind::kTransition, static_cast<uint32_t>(i)}});
+    for (size_t i = 0; i < parts_.references.size(); ++i)
+      named.push_back(
+          {parts_.references[i].id,
+           {reference_kind(parts_.references[i]), static_cast<uint32_t>(i)}});
+    return named;
+  }
+
+  static PnmlKind reference_kind(const PnmlReference& reference) {
+    return reference.to_place ? PnmlKind::kPlaceReference
+                              : PnmlKind::kTransitionReference;
+  }
+
+  bool check_ids() {
+    if (const auto repeated = ids_.first_repeated())
+      return fail("the id " + quoted(*repeated) +
+                  " is given to more than one node");
+    return true;
+  }
+
+  // Follows every reference to the place or transition at the end of its
+  // chain, each chain once, and refuses a chain that comes back on itself.
+  bool resolve_references() {
+    const std::pmr::vector<PnmlReference>& references = parts_.references;
+    std::pmr::vector<std::string_view> refs(&memory_);
+    refs.reserve(references.size());
+    for (const PnmlReference& reference : references)
+      refs.push_back(reference.ref.value_or(""));
+    const auto named = ids_.find_all(refs);
+
+    states_.assign(references.size(), State::kOpen);
+    targets_.assign(references.size(), PnmlEntry{PnmlKind::kPlace, 0});
+    std::vector<uint32_t> chain;
+    for (size_t start = 0; start < references.size(); ++start) {
+      chain.clear();
+      PnmlEntry at{reference_kind(references[start]),
+                   static_cast<uint32_t>(start)};
+      while (is_reference(at.kind) && states_[at.index] != State::kDone) {
+        const PnmlReference& reference = references[at.index];
+        if (states_[at.index] == State::kFollowing)
+          return fail("the reference " + quoted(reference.id) +
+                      " leads back to itself through a cycle of references");
+        states_[at.index] = State::kFollowing;
+        chain.push_back(at.index);
+        if (!reference.ref)
+          return fail("the reference " + quoted(reference.id) +
+                      " has no ref attribute");
+        if (!named[at.index])
+          return fail("the reference " + quoted(reference.id) + " names " +
+                      quoted(*reference.ref) + ", which is no node of the net");
+        at = *named[at.index];
+      }
+      const PnmlEntry target = follow(at);
+      for (const uint32_t index : chain) {
+        const PnmlReference& reference = references[index];
+        if (reference.to_place != (target.kind == PnmlKind::kPlace))
+          return fail(std::string("the ") +
+                      (reference.to_place ? "referencePlace "
+                                          : "referenceTransition ") +
+                      quoted(reference.id) + " leads to the " +
+                      (reference.to_place ? "transition " : "place ") +
+                      quoted(node_id(target)));
+        targets_[index] = target;
+        states_[index] = State::kDone;
+      }
+    }
+    return true;
+  }
+
+  // The place or transition an entry stands for, once references are done.
+  PnmlEntry follow(PnmlEntry entry) const {
+    return is_reference(entry.kind) ? targets_[entry.index] : entry;
+  }
+
+  std::string_view node_id(PnmlEntry entry) const {
+    return entry.kind == PnmlKind::kPlace ? net_.places[entry.index].id
+                                          : net_.transitions[entry.index].id;
+  }
+
+  static std::string arc_name(const PnmlArc& arc) {
+    return arc.id ? "arc " + quoted(*arc.id) : "an arc without an id";
+  }
+
+  // The place or transition at one end of `arc`, or nothing after failing.
+  // `looked_up` is what the ids of the ends not found while parsing name,
+  // in the order of the arcs; `next` goes through it.
+  std::optional<PnmlEntry> arc_end(
+      const PnmlArc& arc, const PnmlArcEnd& end,
+      std::span<const std::optional<PnmlEntry>> looked_up, size_t& next,
+      const char* which) {
+    switch (end.state) {
+      case PnmlArcEnd::State::kFound:
+        return follow(end.found);
+      case PnmlArcEnd::State::kNamed:
+        if (const std::optional<PnmlEntry>& entry = looked_up[next++])
+          return follow(*entry);
+        fail(arc_name(arc) + " has the " + which + " " + quoted(end.id) +
+             ", which is no node of the net");
+        return std::nullopt;
+      case PnmlArcEnd::State::kMissing:
+        break;
+    }
+    fail(arc_name(arc) + " has no " + which);
+    return std::nullopt;
+  }
+
+  bool add_arcs() {
+    const std::pmr::vector<PnmlArc>& arcs = parts_.arcs;
+    std::pmr::vector<std::string_view> names(&memory_);
+    for (const PnmlArc& arc : arcs)
+      for (const PnmlArcEnd* end : {&arc.source, &arc.target})
+        if (end->state == PnmlArcEnd::State::kNamed) names.push_back(end->id);
+    const auto looked_up = ids_.find_all(names);
+    size_t next = 0;
+
+    std::pmr::unordered_map<uint64_t, size_t> merged_at(&memory_);  // arc_key()
+    merged_at.reserve(arcs.size());
+    net_.arcs.reserve(arcs.size());
+    const std::optional<PnmlArcFault>& fault = parts_.arc_fault;
+    for (size_t i = 0; i < arcs.size(); ++i) {
+      const PnmlArc& arc = arcs[i];
+      const bool faulty = fault && fault->arc == i;
+      if (faulty && fault->kind == PnmlArcFault::Kind::kType)
+        return fail(arc_name(arc) + " is of type " + quoted(fault->text) +
+                    "; only ordinary arcs can be converted");
+      const auto source = arc_end(arc, arc.source, looked_up, next, "source");
+      if (!source) return false;
+      const auto target = arc_end(arc, arc.target, looked_up, next, "target");
+      if (!target) return false;
+      if (source->kind == target->kind) {
+        const char* kind =
+            source->kind == PnmlKind::kPlace ? "place" : "transition";
+        return fail(arc_name(arc) + " goes from the " + kind + " " +
+                    quoted(node_id(*source)) + " to the " + kind + " " +
+                    quoted(node_id(*target)) +
+                    "; an arc must join a place and a transition");
+      }
+      if (faulty && fault->kind == PnmlArcFault::Kind::kInscription)
+        return fail(arc_name(arc) + " has the inscription " +
+                    quoted(fault->text) +
+                    ", which is not a positive integer of at most " +
+                    std::to_string(kMaxWeight));
+
+      const bool to_transition = source->kind == PnmlKind::kPlace;
+      const size_t place = to_transition ? source->index : target->index;
+      const size_t transition = to_transition ? target->index : source->index;
+      const auto [slot, added] = merged_at.try_emplace(
+          arc_key(place, transition, to_transition), net_.arcs.size());
+      if (added) {
+        net_.arcs.push_back(
+            PtArc{place, transition, to_transition, arc.weight});
+        continue;
+      }
+      PtArc& merged = net_.arcs[slot->second];
+      if (merged.weight > kMaxWeight - arc.weight)
+        return fail("the arcs from " + quoted(node_id(*source)) + " to " +
+                    quoted(node_id(*target)) + " add up to more than " +
+                    std::to_string(kMaxWeight));
+      merged.weight += arc.weight;
+    }
+    if (net_.arcs.empty())
+      return fail("the net " + quoted(net_.id) +
+                  " has no arcs, and marovel's nets need at least one");
+    return true;
+  }
+
+  // One key per place, transition and direction.
+  static uint64_t arc_key(size_t place, size_t transition, bool to_transition) {
+    return (static_cast<uint64_t>(place) << 32) |
+           (static_cast<uint64_t>(transition) << 1) | (to_transition ? 1 : 0);
+  }
+
+  const PnmlNetParts& parts_;
+  PtNet& net_;
+  std::string& error_;
+  // What resolving takes, in blocks the kernel can back with huge pages.
+  std::pmr::monotonic_buffer_resource memory_{huge_page_resource()};
+  const IdIndex ids_;
+  std::vector<State> states_;       // of each reference
+  std::vector<PnmlEntry> targets_;  // of each reference, once done
+};
+
+}  // namespace
+
+bool resolve_pnml(const PnmlNetParts& parts, PtNet& net, std::string& error) {
+  return Resolver(parts, net, error).resolve();
+}
+
+}  // namespace marovel
