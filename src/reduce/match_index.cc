@@ -3,6 +3,8 @@
 #include <cassert>
 #include <iterator>
 
+#include "model/run_both.h"
+
 namespace marovel {
 namespace {
 
@@ -56,10 +58,15 @@ auto first_accepted(Set& candidates, Test test) -> decltype(test(0)) {
   return std::nullopt;
 }
 
+// Below this many nodes a second thread costs more than it saves.
+constexpr size_t kNodesWorthAThread = size_t{1} << 15;
+
 }  // namespace
 
-MatchIndex::TwinGroups::TwinGroups(size_t names)
-    : key_of_(names, kNone), heads_(names) {}
+MatchIndex::TwinGroups::TwinGroups(size_t names, size_t nodes)
+    : key_of_(names, kNone), heads_(names) {
+  groups_.reserve(nodes);
+}
 
 void MatchIndex::TwinGroups::add(NameId name, const NetNode& node) {
   // A node offered twice in one step (a footprint may list it twice) is
@@ -103,20 +110,32 @@ MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules)
       series_transitions_(model.names.size()),
       loop_places_(model.names.size()),
       loop_transitions_(model.names.size()),
-      parallel_places_(model.names.size()),
-      parallel_transitions_(model.names.size()) {
-  for (const auto& [place, node] : model.p_map) {
-    if (rules_[Rule::kB] && series_transitions_at(model, place))
-      series_transitions_.insert(place);
-    if (rules_[Rule::kE] && is_loop(node)) loop_places_.insert(place);
-    if (rules_[Rule::kC]) parallel_places_.add(place, node);
-  }
-  for (const auto& [transition, node] : model.t_map) {
-    if (rules_[Rule::kA] && series_places_at(model, transition))
-      series_places_.insert(transition);
-    if (rules_[Rule::kF] && is_loop(node)) loop_transitions_.insert(transition);
-    if (rules_[Rule::kD]) parallel_transitions_.add(transition, node);
-  }
+      parallel_places_(model.names.size(),
+                       rules[Rule::kC] ? model.p_map.size() : 0),
+      parallel_transitions_(model.names.size(),
+                            rules[Rule::kD] ? model.t_map.size() : 0) {
+  // The walk over the places fills only what the places are candidates
+  // for, the walk over the transitions the rest, and both only read the
+  // model: on a large net they run at once.
+  run_both(
+      model.p_map.size() + model.t_map.size() >= kNodesWorthAThread,
+      [&] {
+        for (const auto& [place, node] : model.p_map) {
+          if (rules_[Rule::kB] && series_transitions_at(model, place))
+            series_transitions_.insert(place);
+          if (rules_[Rule::kE] && is_loop(node)) loop_places_.insert(place);
+          if (rules_[Rule::kC]) parallel_places_.add(place, node);
+        }
+      },
+      [&] {
+        for (const auto& [transition, node] : model.t_map) {
+          if (rules_[Rule::kA] && series_places_at(model, transition))
+            series_places_.insert(transition);
+          if (rules_[Rule::kF] && is_loop(node))
+            loop_transitions_.insert(transition);
+          if (rules_[Rule::kD]) parallel_transitions_.add(transition, node);
+        }
+      });
 }
 
 std::optional<SeriesPlacesMatch> MatchIndex::find_series_places() {

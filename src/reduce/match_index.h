@@ -72,7 +72,9 @@ class MatchIndex {
   // (input, output) pair of neighbours.
   class TwinGroups {
    public:
-    explicit TwinGroups(size_t names);
+    // `nodes`: how many nodes may join, at most; the table is sized for
+    // them once rather than grown step by step.
+    TwinGroups(size_t names, size_t nodes);
     void add(NameId name, const NetNode& node);
     void remove(NameId name);
     // The smallest node that has a twin, and the smallest of its twins.

@@ -150,7 +150,7 @@ class ExpatDriver {
   // Reads the whole of `fd` straight into expat's buffer, chunk by chunk;
   // `size_hint` keeps the buffer small for a small file.
   bool feed_file(int fd, size_t size_hint, const std::string& path,
-                 std::string& error) {
+                 std::string& error, ContentDigest* digest) {
     const size_t chunk = std::clamp<size_t>(size_hint + 1, 4096, kChunkSize);
     for (;;) {
       void* buffer = XML_GetBuffer(parser_, static_cast<int>(chunk));
@@ -164,6 +164,9 @@ class ExpatDriver {
         return false;
       }
       const bool last = got == 0;
+      if (digest != nullptr)
+        digest->add(
+            {static_cast<const char*>(buffer), static_cast<size_t>(got)});
       if (!parse(XML_ParseBuffer(parser_, static_cast<int>(got),
                                  last ? XML_TRUE : XML_FALSE),
                  error)) {
@@ -300,7 +303,7 @@ bool parse_xml_string(std::string_view bytes, XmlContentHandler& handler,
 }
 
 bool parse_xml_file(const std::string& path, XmlContentHandler& handler,
-                    std::string& error) {
+                    std::string& error, ContentDigest* digest) {
   // Non-blocking, so that a FIFO is refused below instead of waiting for a
   // writer; reads of a regular file are unaffected.
   FileHandle file(
@@ -321,7 +324,7 @@ bool parse_xml_file(const std::string& path, XmlContentHandler& handler,
   ExpatDriver driver(handler);
   return driver.start(error) &&
          driver.feed_file(file.get(), static_cast<size_t>(info.st_size), path,
-                          error);
+                          error, digest);
 }
 
 }  // namespace marovel

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "xml/content_digest.h"
 #include "xml/xml_document.h"
 
 namespace marovel {
@@ -54,8 +55,9 @@ bool parse_xml_string(std::string_view bytes, XmlContentHandler& handler,
 // descriptor. On failure returns false and sets `error` as above, or to
 // "can't open file '<path>'", followed by " (error <n>: <reason>)" when the
 // system gave one; a directory, FIFO or device is refused that way too.
+// When `digest` is given, every byte read is added to it.
 bool parse_xml_file(const std::string& path, XmlContentHandler& handler,
-                    std::string& error);
+                    std::string& error, ContentDigest* digest = nullptr);
 
 }  // namespace marovel
 
