@@ -75,11 +75,26 @@ void MatchIndex::TwinGroups::add(NameId name, const NetNode& node) {
     return;
   const uint64_t key = uint64_t{node.in.first()} << 32 | node.out.first();
   std::pmr::set<NameId>& group = groups_[key];
-  if (group.size() >= 2) heads_.erase(*group.begin());
+  const std::optional<NameId> head = head_of(group);
   group.insert(name);
-  if (group.size() >= 2) heads_.insert(*group.begin());
+  rehead(head, head_of(group));
   key_of_[name] = key;
   ++members_;
+}
+
+std::optional<NameId> MatchIndex::TwinGroups::head_of(
+    const std::pmr::set<NameId>& group) {
+  if (group.size() < 2) return std::nullopt;
+  return *group.begin();
+}
+
+void MatchIndex::TwinGroups::rehead(std::optional<NameId> before,
+                                    std::optional<NameId> after) {
+  // Most changes leave a group's head as it was; the queue is touched only
+  // when it moves, so that it does not fill with copies of one head.
+  if (before == after) return;
+  if (before) heads_.erase(*before);
+  if (after) heads_.insert(*after);
 }
 
 void MatchIndex::TwinGroups::remove(NameId name) {
@@ -87,9 +102,9 @@ void MatchIndex::TwinGroups::remove(NameId name) {
   auto group = groups_.find(key_of_[name]);
   assert(group != groups_.end());
   std::pmr::set<NameId>& members = group->second;
-  if (members.size() >= 2) heads_.erase(*members.begin());
+  const std::optional<NameId> head = head_of(members);
   members.erase(name);
-  if (members.size() >= 2) heads_.insert(*members.begin());
+  rehead(head, head_of(members));
   if (members.empty()) groups_.erase(group);
   key_of_[name] = kNone;
   --members_;

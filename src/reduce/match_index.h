@@ -82,6 +82,11 @@ class MatchIndex {
     size_t size() const { return members_; }
 
    private:
+    // The smallest member of a group of two or more; none for a smaller one.
+    static std::optional<NameId> head_of(const std::pmr::set<NameId>& group);
+    // Moves a group's entry among the heads from `before` to `after`.
+    void rehead(std::optional<NameId> before, std::optional<NameId> after);
+
     // The (input, output) pair, packed; kNone for a node in no group.
     static constexpr uint64_t kNone = ~uint64_t{0};
     // Groups and their member sets come and go by the million on large
