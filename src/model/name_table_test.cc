@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +28,25 @@ TEST(NameTableTest, RanksDistinctNamesInUnsignedByteOrder) {
   EXPECT_EQ(table.find("p2"), NameId{3});
   EXPECT_EQ(table.find(""), NameId{0});
   EXPECT_EQ(table.find("p"), std::nullopt);
+}
+
+TEST(NameTableTest, LargeTablesRankAsSmallOnesDo) {
+  // Enough names that the halves are sorted apart and merged; long shared
+  // prefixes make the comparisons go past the first eight bytes.
+  std::vector<std::string> texts;
+  for (int k = 0; k < 50000; ++k) {
+    const int scrambled = (k * 7919) % 50000;
+    texts.push_back((k % 3 == 0 ? "place_long_prefix_" : "t") +
+                    std::to_string(scrambled % 20000));
+  }
+  const std::vector<std::string_view> input(texts.begin(), texts.end());
+  std::vector<NameId> ids;
+  const NameTable table(input, ids);
+  std::vector<std::string_view> expected = input;
+  std::sort(expected.begin(), expected.end());
+  expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+  EXPECT_EQ(all(table), expected);
+  for (size_t k = 0; k < input.size(); ++k) ASSERT_EQ(table[ids[k]], input[k]);
 }
 
 TEST(NameTableTest, CopiesAndMovesKeepTheirOwnText) {
