@@ -19,10 +19,9 @@ bool closed_over(const NodeMap& nodes, const NodeMap& others) {
 
 bool check_consistency(const NetModel& model) {
   // Both halves only read: on a large net they run at once.
-  constexpr size_t kNodesWorthAThread = size_t{1} << 15;
   bool transitions_closed = false, places_closed = false;
   run_both(
-      model.p_map.size() + model.t_map.size() >= kNodesWorthAThread,
+      model.p_map.size() + model.t_map.size() >= kItemsWorthAThread,
       [&] { transitions_closed = closed_over(model.t_map, model.p_map); },
       [&] { places_closed = closed_over(model.p_map, model.t_map); });
   return transitions_closed && places_closed;

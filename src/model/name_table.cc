@@ -42,11 +42,10 @@ NameTable::NameTable(const std::vector<std::string_view>& names,
     return a.name < b.name;
   };
   // Large tables sort their halves on both cores, then merge them.
-  constexpr size_t kNamesWorthAThread = size_t{1} << 15;
   const auto middle =
       sorted.begin() + static_cast<ptrdiff_t>(sorted.size() / 2);
   run_both(
-      sorted.size() >= kNamesWorthAThread,
+      sorted.size() >= kItemsWorthAThread,
       [&] { std::sort(middle, sorted.end(), before); },
       [&] { std::sort(sorted.begin(), middle, before); });
   std::inplace_merge(sorted.begin(), middle, sorted.end(), before);

@@ -4,10 +4,15 @@
 #ifndef MAROVEL_MODEL_RUN_BOTH_H_
 #define MAROVEL_MODEL_RUN_BOTH_H_
 
+#include <cstddef>
 #include <system_error>
 #include <thread>
 
 namespace marovel {
+
+// Below this many items (nodes, names, edges) the halves of a phase cost
+// less than starting a thread for one of them.
+inline constexpr size_t kItemsWorthAThread = size_t{1} << 15;
 
 // Runs `first` on a thread of its own and `second` on the calling thread,
 // returning when both are done; runs them one after the other on the calling

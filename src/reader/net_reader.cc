@@ -151,9 +151,6 @@ EdgeFault read_edge_run(std::span<const XmlNode* const> edges,
   return EdgeFault::kNone;
 }
 
-// Below this many edges a second thread costs more than it saves.
-constexpr size_t kEdgesWorthAThread = size_t{1} << 15;
-
 // Reads every edge up to the first fault and enters the arcs before it. The
 // model ends as if each arc had been entered as it was read: a bag's
 // content does not depend on the order of its insertions. Both halves of
@@ -174,7 +171,7 @@ bool read_edges(const XmlNode* root, const std::vector<uint8_t>& declared,
   for (const XmlNode* edge = list->first_child; edge != nullptr;
        edge = edge->next_sibling)
     edges.push_back(edge);
-  const bool threaded = edges.size() >= kEdgesWorthAThread;
+  const bool threaded = edges.size() >= kItemsWorthAThread;
 
   const std::span<const XmlNode* const> all(edges);
   const size_t half = edges.size() / 2;
@@ -307,12 +304,8 @@ bool read_net_document(const XmlDocument& doc, NetModel& model,
 }
 
 bool read_net(const std::string& path, NetModel& model, std::ostream& out) {
-  XmlDocument doc;
-  if (!load_document(path, doc)) {
-    out << "Can't open input file\n";
-    return false;
-  }
-  return read_net_document(doc, model, out);
+  InputDocument input;
+  return read_net(path, model, input, out);
 }
 
 bool read_net(const std::string& path, NetModel& model, InputDocument& input,

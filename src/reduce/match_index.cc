@@ -58,9 +58,6 @@ auto first_accepted(Set& candidates, Test test) -> decltype(test(0)) {
   return std::nullopt;
 }
 
-// Below this many nodes a second thread costs more than it saves.
-constexpr size_t kNodesWorthAThread = size_t{1} << 15;
-
 }  // namespace
 
 MatchIndex::TwinGroups::TwinGroups(size_t names, size_t nodes)
@@ -133,7 +130,7 @@ MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules)
   // for, the walk over the transitions the rest, and both only read the
   // model: on a large net they run at once.
   run_both(
-      model.p_map.size() + model.t_map.size() >= kNodesWorthAThread,
+      model.p_map.size() + model.t_map.size() >= kItemsWorthAThread,
       [&] {
         for (const auto& [place, node] : model.p_map) {
           if (rules_[Rule::kB] && series_transitions_at(model, place))
