@@ -18,13 +18,13 @@ build=$dir/build
 "$root/scripts/install-deps.sh" time
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
   -DMAROVEL_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target pnml2net marovel_gen_pnml \
+cmake --build "$build" -j2 --target pnml2net marovel_gen_net \
   marovel_pnml_phases >/dev/null
 mkdir -p "$dir/nets" "$dir/runs"
 
 input=$dir/nets/$family-$nodes.pnml
 if [ ! -s "$input" ]; then
-  "$build/marovel_gen_pnml" "$family" "$nodes" 1 "$input" >"$input.counts"
+  "$build/marovel_gen_net" "$family" "$nodes" 1 "$input" >"$input.counts"
 fi
 output=$dir/runs/$family-$nodes.xml
 echo "$input: $(stat -c %s "$input") bytes, $(cat "$input.counts")"
