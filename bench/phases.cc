@@ -1,6 +1,11 @@
 // Times each phase of a run on one net file: phases NET_FILE OUTPUT_FILE.
-// Prints one line per phase: its name and seconds.
+// Prints one line per phase: its name, its seconds, and the resident and peak
+// megabytes after it.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -26,6 +31,16 @@ double timed(F&& f) {
       .count();
 }
 
+// " resident_MB peak_MB" of this process now.
+std::string memory() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return " " + std::to_string(resident * sysconf(_SC_PAGESIZE) >> 20) + " " +
+         std::to_string(usage.ru_maxrss >> 10);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -37,29 +52,37 @@ int main(int argc, char** argv) {
   auto owned = std::make_unique<InputDocument>();
   InputDocument& input = *owned;
   std::cout << "load_document "
-            << timed([&] { load_document(argv[1], input.document); }) << "\n";
+            << timed([&] { load_document(argv[1], input.document); })
+            << memory() << "\n";
   NetModel model;
   bool read = false;
   std::cout << "read_net_document " << timed([&] {
     read = read_net_document(input.document, model, std::cerr, &input.elements);
-  }) << "\n";
+  }) << memory()
+            << "\n";
   if (!read) return 1;
   std::cout << "check_consistency " << timed([&] { check_consistency(model); })
-            << "\n";
+            << memory() << "\n";
   std::cout << "is_closed_and_mirrored "
-            << timed([&] { is_closed_and_mirrored(model); }) << "\n";
+            << timed([&] { is_closed_and_mirrored(model); }) << memory()
+            << "\n";
   std::cout << "index_build "
-            << timed([&] { MatchIndex index(model, RuleSet::all()); }) << "\n";
+            << timed([&] { MatchIndex index(model, RuleSet::all()); })
+            << memory() << "\n";
   std::ostringstream log, out;
   std::cout << "run_reduction " << timed([&] {
     run_reduction(model, RuleSet::all(), 2000000, &log, out,
                   /*known_closed_and_mirrored=*/true);
-  }) << "\n";
+  }) << memory()
+            << "\n";
   std::cout << "write_reduced_net " << timed([&] {
     write_reduced_net(argv[1], argv[2], model, out, &input);
-  }) << "\n";
+  }) << memory()
+            << "\n";
   std::cout << "destroy_model "
-            << timed([&] { NetModel gone = std::move(model); }) << "\n";
-  std::cout << "destroy_document " << timed([&] { owned.reset(); }) << "\n";
+            << timed([&] { NetModel gone = std::move(model); }) << memory()
+            << "\n";
+  std::cout << "destroy_document " << timed([&] { owned.reset(); }) << memory()
+            << "\n";
   return 0;
 }
