@@ -9,13 +9,12 @@ namespace marovel {
 NodeMap::NodeMap(size_t names)
     : arena_(std::make_unique<std::pmr::monotonic_buffer_resource>(
           huge_page_resource())),
-      slot_(names, kNoSlot),
-      present_(names, false) {
+      slot_(names, kNoSlot) {
   nodes_.reserve(names);
 }
 
 NodeMap::NodeMap(const NodeMap& other)
-    : slot_(other.slot_), present_(other.present_), size_(other.size_) {
+    : slot_(other.slot_), size_(other.size_) {
   nodes_.reserve(other.slot_.size());
   nodes_.insert(nodes_.end(), other.nodes_.begin(), other.nodes_.end());
 }
@@ -29,32 +28,33 @@ NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
   std::swap(arena_, other.arena_);
   nodes_.swap(other.nodes_);
   slot_.swap(other.slot_);
-  present_.swap(other.present_);
   std::swap(size_, other.size_);
   return *this;
 }
 
 NetNode& NodeMap::at(NameId name) {
-  assert(name < present_.size());
-  if (slot_[name] == kNoSlot) {
+  assert(name < slot_.size());
+  uint32_t& slot = slot_[name];
+  if (slot == kNoSlot) {
     // Within the capacity reserved: nothing moves.
     assert(nodes_.size() < nodes_.capacity());
-    slot_[name] = static_cast<uint32_t>(nodes_.size());
+    assert(nodes_.size() < kAbsent);
+    slot = static_cast<uint32_t>(nodes_.size()) | kAbsent;
     nodes_.emplace_back(arena_ ? arena_.get()
                                : std::pmr::get_default_resource());
   }
-  if (!present_[name]) {
-    present_[name] = true;
+  if (slot & kAbsent) {
+    slot &= ~kAbsent;
     ++size_;
   }
-  return nodes_[slot_[name]];
+  return nodes_[slot];
 }
 
 size_t NodeMap::erase(NameId name) {
   if (!contains(name)) return 0;
   // The slot stays the name's: created again, the node comes back there.
-  present_[name] = false;
   NetNode& node = nodes_[slot_[name]];
+  slot_[name] |= kAbsent;
   node.in.clear();
   node.out.clear();
   --size_;
@@ -62,8 +62,8 @@ size_t NodeMap::erase(NameId name) {
 }
 
 NameId NodeMap::next_key(NameId id) const {
-  const NameId end = static_cast<NameId>(present_.size());
-  while (id < end && !present_[id]) ++id;
+  const NameId end = static_cast<NameId>(slot_.size());
+  while (id < end && slot_[id] >= kAbsent) ++id;
   return id;
 }
 

@@ -51,7 +51,7 @@ class NodeMap {
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   bool contains(NameId name) const {
-    return name < present_.size() && present_[name];
+    return name < slot_.size() && slot_[name] < kAbsent;
   }
 
   const NetNode* find(NameId name) const {
@@ -66,7 +66,8 @@ class NodeMap {
   // a walk over many nodes can fetch them ahead of time.
   void prefetch_slot(NameId name) const { __builtin_prefetch(&slot_[name]); }
   void prefetch_node(NameId name) const {
-    if (slot_[name] != kNoSlot) __builtin_prefetch(&nodes_[slot_[name]]);
+    if (slot_[name] != kNoSlot)
+      __builtin_prefetch(&nodes_[slot_[name] & ~kAbsent]);
   }
   // Removes the node and its bags; returns 1 if it was a key, else 0.
   size_t erase(NameId name);
@@ -101,7 +102,7 @@ class NodeMap {
 
   const_iterator begin() const { return {this, next_key(0)}; }
   const_iterator end() const {
-    return {this, static_cast<NameId>(present_.size())};
+    return {this, static_cast<NameId>(slot_.size())};
   }
 
  private:
@@ -116,9 +117,12 @@ class NodeMap {
   // Room for a node per name is reserved up front and never outgrown, so
   // nodes never move; pages the map never fills are never touched.
   std::pmr::vector<NetNode> nodes_{huge_page_resource()};
+  // By name id: its node's index, with kAbsent set while the name is not a
+  // key; kNoSlot until its node is created. One array answers both "is it
+  // a key" and "where is its node", so a lookup costs one cache miss.
+  static constexpr uint32_t kAbsent = uint32_t{1} << 31;
   static constexpr uint32_t kNoSlot = ~uint32_t{0};
-  std::vector<uint32_t> slot_;  // by name id: its node's index, or kNoSlot
-  std::vector<bool> present_;
+  std::vector<uint32_t> slot_;
   size_t size_ = 0;
 };
 
