@@ -58,62 +58,43 @@ auto first_accepted(Set& candidates, Test test) -> decltype(test(0)) {
   return std::nullopt;
 }
 
+// Calls visit(name, node) for every node of `nodes` in name order. The
+// nodes lie in memory in that order, but what a visit reads besides lies
+// anywhere: the twin group of the node and the neighbour its series
+// candidacy looks at (through its output, else its input). Both are asked
+// for some nodes ahead, the neighbour's slot before its node.
+template <typename Visit>
+void walk_ahead(const NodeMap& nodes, const NodeMap& others,
+                bool through_output, const TwinGroups* twins, Visit visit) {
+  constexpr int kSlotsAhead = 16, kNodesAhead = 8;
+  auto neighbour = [through_output](const NetNode& node) {
+    return through_output ? node.out.first() : node.in.first();
+  };
+  auto slots = nodes.begin(), ahead = nodes.begin();
+  for (int k = 0; k < kSlotsAhead && slots != nodes.end(); ++k) {
+    if (k >= kSlotsAhead - kNodesAhead) ++ahead;
+    ++slots;
+  }
+  for (const auto& [name, node] : nodes) {
+    if (slots != nodes.end()) {
+      const NetNode& next = (*slots).second;
+      if (next.in.size() == 1 && next.out.size() == 1) {
+        others.prefetch_slot(neighbour(next));
+        if (twins != nullptr) twins->prefetch_group(next);
+      }
+      ++slots;
+    }
+    if (ahead != nodes.end()) {
+      const NetNode& next = (*ahead).second;
+      if (next.in.size() == 1 && next.out.size() == 1)
+        others.prefetch_node(neighbour(next));
+      ++ahead;
+    }
+    visit(name, node);
+  }
+}
+
 }  // namespace
-
-MatchIndex::TwinGroups::TwinGroups(size_t names, size_t nodes)
-    : key_of_(names, kNone), heads_(names) {
-  groups_.reserve(nodes);
-}
-
-void MatchIndex::TwinGroups::add(NameId name, const NetNode& node) {
-  // A node offered twice in one step (a footprint may list it twice) is
-  // grouped once.
-  if (key_of_[name] != kNone || node.in.size() != 1 || node.out.size() != 1)
-    return;
-  const uint64_t key = uint64_t{node.in.first()} << 32 | node.out.first();
-  std::pmr::set<NameId>& group = groups_[key];
-  const std::optional<NameId> head = head_of(group);
-  group.insert(name);
-  rehead(head, head_of(group));
-  key_of_[name] = key;
-  ++members_;
-}
-
-std::optional<NameId> MatchIndex::TwinGroups::head_of(
-    const std::pmr::set<NameId>& group) {
-  if (group.size() < 2) return std::nullopt;
-  return *group.begin();
-}
-
-void MatchIndex::TwinGroups::rehead(std::optional<NameId> before,
-                                    std::optional<NameId> after) {
-  // Most changes leave a group's head as it was; the queue is touched only
-  // when it moves, so that it does not fill with copies of one head.
-  if (before == after) return;
-  if (before) heads_.erase(*before);
-  if (after) heads_.insert(*after);
-}
-
-void MatchIndex::TwinGroups::remove(NameId name) {
-  if (key_of_[name] == kNone) return;
-  auto group = groups_.find(key_of_[name]);
-  assert(group != groups_.end());
-  std::pmr::set<NameId>& members = group->second;
-  const std::optional<NameId> head = head_of(members);
-  members.erase(name);
-  rehead(head, head_of(members));
-  if (members.empty()) groups_.erase(group);
-  key_of_[name] = kNone;
-  --members_;
-}
-
-std::optional<std::pair<NameId, NameId>> MatchIndex::TwinGroups::first() {
-  if (heads_.empty()) return std::nullopt;
-  const NameId kept = heads_.smallest();
-  const std::pmr::set<NameId>& members = groups_.at(key_of_[kept]);
-  assert(members.size() >= 2 && *members.begin() == kept);
-  return std::pair{kept, *std::next(members.begin())};
-}
 
 MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules)
     : model_(model),
@@ -132,21 +113,27 @@ MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules)
   run_both(
       model.p_map.size() + model.t_map.size() >= kItemsWorthAThread,
       [&] {
-        for (const auto& [place, node] : model.p_map) {
-          if (rules_[Rule::kB] && series_transitions_at(model, place))
-            series_transitions_.insert(place);
-          if (rules_[Rule::kE] && is_loop(node)) loop_places_.insert(place);
-          if (rules_[Rule::kC]) parallel_places_.add(place, node);
-        }
+        walk_ahead(
+            model.p_map, model.t_map, /*through_output=*/true,
+            rules_[Rule::kC] ? &parallel_places_ : nullptr,
+            [&](NameId place, const NetNode& node) {
+              if (rules_[Rule::kB] && series_transitions_at(model, place))
+                series_transitions_.insert(place);
+              if (rules_[Rule::kE] && is_loop(node)) loop_places_.insert(place);
+              if (rules_[Rule::kC]) parallel_places_.add(place, node);
+            });
       },
       [&] {
-        for (const auto& [transition, node] : model.t_map) {
-          if (rules_[Rule::kA] && series_places_at(model, transition))
-            series_places_.insert(transition);
-          if (rules_[Rule::kF] && is_loop(node))
-            loop_transitions_.insert(transition);
-          if (rules_[Rule::kD]) parallel_transitions_.add(transition, node);
-        }
+        walk_ahead(
+            model.t_map, model.p_map, /*through_output=*/false,
+            rules_[Rule::kD] ? &parallel_transitions_ : nullptr,
+            [&](NameId transition, const NetNode& node) {
+              if (rules_[Rule::kA] && series_places_at(model, transition))
+                series_places_.insert(transition);
+              if (rules_[Rule::kF] && is_loop(node))
+                loop_transitions_.insert(transition);
+              if (rules_[Rule::kD]) parallel_transitions_.add(transition, node);
+            });
       });
 }
 
@@ -253,6 +240,49 @@ void MatchIndex::after_step(const StepFootprint& footprint) {
   for (const NameId place : footprint.touched_places) offer_place(place);
   for (const NameId transition : footprint.touched_transitions)
     offer_transition(transition);
+}
+
+void MatchIndex::prefetch_names(
+    std::initializer_list<NameId> places,
+    std::initializer_list<NameId> transitions) const {
+  // First every entry found by name alone, then the nodes, whose places
+  // the slots just asked for tell.
+  for (const NameId place : places) {
+    model_.p_map.prefetch_slot(place);
+    model_.t_map.prefetch_slot(place);
+    parallel_places_.prefetch(place);
+    __builtin_prefetch(&model_.aggregate_map[place]);
+  }
+  for (const NameId transition : transitions) {
+    model_.t_map.prefetch_slot(transition);
+    model_.p_map.prefetch_slot(transition);
+    parallel_transitions_.prefetch(transition);
+    __builtin_prefetch(&model_.aggregate_map[transition]);
+  }
+  for (const NameId place : places) model_.p_map.prefetch_node(place);
+  for (const NameId transition : transitions)
+    model_.t_map.prefetch_node(transition);
+}
+
+void MatchIndex::prefetch(const SeriesPlacesMatch& m) const {
+  prefetch_names({m.kept_place, m.removed_place}, {m.transition});
+}
+void MatchIndex::prefetch(const SeriesTransitionsMatch& m) const {
+  prefetch_names({m.place}, {m.kept_transition, m.removed_transition});
+}
+void MatchIndex::prefetch(const ParallelPlacesMatch& m) const {
+  prefetch_names({m.kept_place, m.removed_place},
+                 {m.input_transition, m.output_transition});
+}
+void MatchIndex::prefetch(const ParallelTransitionsMatch& m) const {
+  prefetch_names({m.input_place, m.output_place},
+                 {m.kept_transition, m.removed_transition});
+}
+void MatchIndex::prefetch(const SelfLoopPlaceMatch& m) const {
+  prefetch_names({m.removed_place}, {m.transition});
+}
+void MatchIndex::prefetch(const SelfLoopTransitionMatch& m) const {
+  prefetch_names({m.place}, {m.removed_transition});
 }
 
 size_t MatchIndex::size() const {

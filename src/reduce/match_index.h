@@ -11,10 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory_resource>
+#include <initializer_list>
 #include <optional>
-#include <set>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -25,7 +23,7 @@
 #include "reduce/rule_set.h"
 #include "reduce/self_loop_rules.h"
 #include "reduce/series_rules.h"
-#include "xml/huge_page_resource.h"
+#include "reduce/twin_groups.h"
 
 namespace marovel {
 
@@ -61,6 +59,15 @@ class MatchIndex {
   void before_step(const StepFootprint& footprint);
   void after_step(const StepFootprint& footprint);
 
+  // Asks for what applying the match will read, all at once, so that on a
+  // large net the cache misses of a step overlap rather than queue up.
+  void prefetch(const SeriesPlacesMatch& match) const;
+  void prefetch(const SeriesTransitionsMatch& match) const;
+  void prefetch(const ParallelPlacesMatch& match) const;
+  void prefetch(const ParallelTransitionsMatch& match) const;
+  void prefetch(const SelfLoopPlaceMatch& match) const;
+  void prefetch(const SelfLoopTransitionMatch& match) const;
+
   // Candidates held, stale ones included (for tests and measurements).
   size_t size() const;
 
@@ -68,42 +75,12 @@ class MatchIndex {
   // Ids are ranks in name order.
   using Candidates = CandidateQueue;
 
-  // Nodes with one input and one output arc of weight 1, grouped by that
-  // (input, output) pair of neighbours.
-  class TwinGroups {
-   public:
-    // `nodes`: how many nodes may join, at most; the table is sized for
-    // them once rather than grown step by step.
-    TwinGroups(size_t names, size_t nodes);
-    void add(NameId name, const NetNode& node);
-    void remove(NameId name);
-    // The smallest node that has a twin, and the smallest of its twins.
-    std::optional<std::pair<NameId, NameId>> first();
-    size_t size() const { return members_; }
-
-   private:
-    // The smallest member of a group of two or more; none for a smaller one.
-    static std::optional<NameId> head_of(const std::pmr::set<NameId>& group);
-    // Moves a group's entry among the heads from `before` to `after`.
-    void rehead(std::optional<NameId> before, std::optional<NameId> after);
-
-    // The (input, output) pair, packed; kNone for a node in no group.
-    static constexpr uint64_t kNone = ~uint64_t{0};
-    // Groups and their member sets come and go by the million on large
-    // nets: an arena keeps that from the general heap (what a step frees is
-    // not reused, which costs at most what the steps add).
-    std::pmr::monotonic_buffer_resource arena_{huge_page_resource()};
-    std::pmr::unordered_map<uint64_t, std::pmr::set<NameId>> groups_{&arena_};
-    std::vector<uint64_t> key_of_;
-    size_t members_ = 0;
-    // The smallest member of every group of two or more.
-    CandidateQueue heads_;
-  };
-
   void offer_place(NameId place);
   void offer_transition(NameId transition);
   void drop_place(NameId place);
   void drop_transition(NameId transition);
+  void prefetch_names(std::initializer_list<NameId> places,
+                      std::initializer_list<NameId> transitions) const;
 
   const NetModel& model_;
   RuleSet rules_;

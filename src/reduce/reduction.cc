@@ -70,6 +70,7 @@ template <typename Match, typename Apply>
 bool apply_indexed(NetModel& model, MatchIndex& index, StepFootprint& footprint,
                    const std::optional<Match>& match, Apply apply) {
   if (!match) return false;
+  index.prefetch(*match);
   footprint_of(model, *match, footprint);
   index.before_step(footprint);
   apply(*match);

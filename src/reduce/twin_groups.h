@@ -1,0 +1,88 @@
+// The nodes of one kind with one input and one output arc of weight 1,
+// grouped by that (input, output) pair of neighbours: the twins of rules C
+// and D. Gives out the smallest node that has a twin, with its smallest twin.
+#ifndef MAROVEL_REDUCE_TWIN_GROUPS_H_
+#define MAROVEL_REDUCE_TWIN_GROUPS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory_resource>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "model/name_bag.h"
+#include "model/net_model.h"
+#include "reduce/candidate_queue.h"
+#include "xml/huge_page_resource.h"
+
+namespace marovel {
+
+class TwinGroups {
+ public:
+  // Ids below `names` may join; about `nodes` of them are expected to, so
+  // the table is sized for them once rather than grown step by step.
+  TwinGroups(size_t names, size_t nodes);
+
+  // Adds `name` to the group of its neighbour pair if `node` has one input
+  // and one output of weight 1; a member already grouped stays as it is.
+  void add(NameId name, const NetNode& node);
+  // Takes `name` out of its group, if it is in one.
+  void remove(NameId name);
+  // The smallest member of any group of two or more, and the smallest of
+  // its twins.
+  std::optional<std::pair<NameId, NameId>> first();
+  // Members held.
+  size_t size() const { return members_; }
+
+  // Hints that `name` is about to be added or removed.
+  void prefetch(NameId name) const { __builtin_prefetch(&key_of_[name]); }
+  // Hints that a node with these bags is about to be added.
+  void prefetch_group(const NetNode& node) const;
+
+ private:
+  // A group's neighbour pair, packed; kNone for a node in no group and for
+  // an empty slot.
+  static constexpr uint64_t kNone = ~uint64_t{0};
+  static constexpr uint32_t kAlone = ~uint32_t{0};
+  // Most groups have one member, held in the slot itself; a group of two
+  // or more keeps its members in a bag of `bags_`.
+  struct Slot {
+    uint64_t key = kNone;
+    NameId alone = 0;       // the member of a group of one
+    uint32_t bag = kAlone;  // else the index of its members' bag
+  };
+
+  static uint64_t key_of(const NetNode& node) {
+    return uint64_t{node.in.first()} << 32 | node.out.first();
+  }
+  size_t home(uint64_t key) const {
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15u) >> shift_);
+  }
+  // The slot of `key`, or the empty slot where it would go.
+  size_t find(uint64_t key) const;
+  void erase_slot(size_t at);
+  void grow();
+  // The smallest member of a group of two or more; none for a smaller one.
+  std::optional<NameId> head_of(const Slot& slot) const;
+  // Moves a group's entry among the heads from `before` to `after`.
+  void rehead(std::optional<NameId> before, std::optional<NameId> after);
+  uint32_t new_bag();
+
+  // Open addressing with linear probing: one probe finds most groups in
+  // one cache miss, where a node-based table chased three or four pointers.
+  std::vector<Slot> slots_;
+  int shift_ = 64;  // 64 - log2(slots_.size())
+  size_t groups_ = 0;
+  std::pmr::monotonic_buffer_resource arena_{huge_page_resource()};
+  std::vector<NameBag> bags_;
+  std::vector<uint32_t> free_bags_;
+  std::vector<uint64_t> key_of_;  // by name: its group's key, or kNone
+  size_t members_ = 0;
+  // The smallest member of every group of two or more.
+  CandidateQueue heads_;
+};
+
+}  // namespace marovel
+
+#endif  // MAROVEL_REDUCE_TWIN_GROUPS_H_

@@ -1,0 +1,64 @@
+#include "reduce/twin_groups.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace marovel {
+namespace {
+
+NetNode node_between(NameId input, NameId output, uint64_t weight = 1) {
+  NetNode node;
+  node.in.insert(input, weight);
+  node.out.insert(output);
+  return node;
+}
+
+// Random joins and departures against ordered sets of the same groups. The
+// table starts sized for a handful of nodes, so that probe runs collide,
+// wrap around and the table grows, and departures must close the gaps they
+// leave in a run.
+TEST(TwinGroupsTest, AgreesWithOrderedSetsUnderChurn) {
+  constexpr NameId kNames = 300;
+  TwinGroups groups(kNames, 3);
+  std::map<std::pair<NameId, NameId>, std::set<NameId>> expected;
+  std::vector<std::optional<std::pair<NameId, NameId>>> group_of(kNames);
+  std::mt19937 rng(11);
+  size_t members = 0;
+  for (int op = 0; op < 30000; ++op) {
+    const NameId name = rng() % kNames;
+    if (group_of[name]) {
+      groups.remove(name);
+      auto& set = expected[*group_of[name]];
+      set.erase(name);
+      if (set.empty()) expected.erase(*group_of[name]);
+      group_of[name].reset();
+      --members;
+    } else if (rng() % 8 == 0) {
+      // A weight-2 input joins no group.
+      groups.add(name, node_between(1, 2, 2));
+    } else {
+      const std::pair<NameId, NameId> pair{rng() % 7, rng() % 7};
+      const NetNode node = node_between(pair.first, pair.second);
+      groups.add(name, node);
+      groups.add(name, node);  // offered twice, grouped once
+      expected[pair].insert(name);
+      group_of[name] = pair;
+      ++members;
+    }
+    std::optional<std::pair<NameId, NameId>> first;
+    for (const auto& [pair, set] : expected)
+      if (set.size() >= 2 && (!first || *set.begin() < first->first))
+        first = std::pair{*set.begin(), *std::next(set.begin())};
+    ASSERT_EQ(groups.first(), first) << "after operation " << op;
+    ASSERT_EQ(groups.size(), members);
+  }
+}
+
+}  // namespace
+}  // namespace marovel
