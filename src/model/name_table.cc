@@ -54,7 +54,14 @@ NameTable::NameTable(const std::vector<std::string_view>& names,
   text_.reserve(total);
   starts_.reserve(sorted.size() + 1);
   ids.resize(names.size());
+  // In name order the names and their positions lie anywhere: each is
+  // asked for some entries ahead.
+  constexpr size_t kAhead = 16;
   for (size_t k = 0; k < sorted.size(); ++k) {
+    if (k + kAhead < sorted.size()) {
+      __builtin_prefetch(sorted[k + kAhead].name.data());
+      __builtin_prefetch(&ids[sorted[k + kAhead].position]);
+    }
     const std::string_view name = sorted[k].name;
     if (k == 0 || name != sorted[k - 1].name) {
       starts_.push_back(text_.size());
@@ -94,11 +101,21 @@ void NameTable::build_index() {
   while (capacity < 2 * size()) capacity *= 2;
   slots_.assign(capacity, 0);
   const size_t mask = capacity - 1;
-  for (NameId id = 0; id < size(); ++id) {
-    const uint64_t hash = hash_of((*this)[id]);
-    size_t slot = hash & mask;
-    while (slots_[slot] != 0) slot = (slot + 1) & mask;
-    slots_[slot] = (hash >> 32 << 32) | (uint64_t{id} + 1);
+  // The names go in a batch at a time, their slots asked for first, so
+  // that the slots' cache misses overlap.
+  constexpr NameId kBatch = 32;
+  uint64_t hashes[kBatch];
+  for (NameId start = 0; start < size(); start += kBatch) {
+    const NameId count = std::min<NameId>(kBatch, size() - start);
+    for (NameId k = 0; k < count; ++k) {
+      hashes[k] = hash_of((*this)[start + k]);
+      __builtin_prefetch(&slots_[hashes[k] & mask]);
+    }
+    for (NameId k = 0; k < count; ++k) {
+      size_t slot = hashes[k] & mask;
+      while (slots_[slot] != 0) slot = (slot + 1) & mask;
+      slots_[slot] = (hashes[k] >> 32 << 32) | (uint64_t{start + k} + 1);
+    }
   }
 }
 

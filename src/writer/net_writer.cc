@@ -65,8 +65,19 @@ class DocumentBuilder {
   bool write_list(std::string_view list_name, const NodeMap& nodes,
                   const ListIndex& own_list, const NodeKind& kind) {
     xml_.start_element(list_name);
-    for (const auto& [name, node] : nodes)
+    // Elements lie in document order, nodes go in name order: each element
+    // is asked for some nodes ahead.
+    constexpr int kAhead = 8;
+    auto ahead = nodes.begin();
+    for (int k = 0; k < kAhead && ahead != nodes.end(); ++k, ++ahead)
+      __builtin_prefetch(lookup(own_list, (*ahead).first));
+    for (const auto& [name, node] : nodes) {
+      if (ahead != nodes.end()) {
+        __builtin_prefetch(lookup(own_list, (*ahead).first));
+        ++ahead;
+      }
       if (!write_node(name, own_list, kind)) return false;
+    }
     xml_.end_element();
     return true;
   }
@@ -74,7 +85,19 @@ class DocumentBuilder {
   void write_edges() {
     xml_.start_element("edgelist");
     for (const NodeMap* nodes : {&model_.p_map, &model_.t_map}) {
+      // The target names lie anywhere in the name table: those of the
+      // nodes some places ahead are asked for, their starts first.
+      constexpr int kStartsAhead = 8, kTextsAhead = 4;
+      auto starts = nodes->begin(), texts = nodes->begin();
+      for (int k = 0; k < kStartsAhead && starts != nodes->end(); ++k) {
+        if (k >= kStartsAhead - kTextsAhead) ++texts;
+        prefetch_targets(*starts++, &NameTable::prefetch_start);
+      }
       for (const auto& [from, node] : *nodes) {
+        if (starts != nodes->end())
+          prefetch_targets(*starts++, &NameTable::prefetch_start);
+        if (texts != nodes->end())
+          prefetch_targets(*texts++, &NameTable::prefetch_text);
         for (const auto& [to, copies] : node.out) {
           xml_.start_element("edge");
           xml_.attribute("from", model_.name(from));
@@ -119,6 +142,11 @@ class DocumentBuilder {
     }
     xml_.end_element();
     return true;
+  }
+
+  void prefetch_targets(const NodeMap::const_iterator::value_type& entry,
+                        void (NameTable::*hint)(NameId) const) const {
+    for (const auto& [to, copies] : entry.second.out) (model_.names.*hint)(to);
   }
 
   void prefetch_member(NameId member) const {
