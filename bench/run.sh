@@ -7,7 +7,7 @@
 #   bench/run.sh                      # sizes 10^5 and 10^6, every family
 #   BENCH_SIZES="10000 100000" BENCH_FAMILIES="random twins" bench/run.sh
 #   BENCH_DIR=/tmp/b bench/run.sh     # nets, build and outputs elsewhere
-#   BENCH_REPEAT=5 bench/run.sh       # runs per measure (default 3)
+#   BENCH_REPEAT=9 bench/run.sh       # runs per measure (default 5)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +15,7 @@ dir=${BENCH_DIR:-$root/build/bench}
 sizes=${BENCH_SIZES:-"100000 1000000"}
 families=${BENCH_FAMILIES:-"chains twins loops random hubs late"}
 compare_size=${BENCH_COMPARE_SIZE:-10000}
-repeat=${BENCH_REPEAT:-3}
+repeat=${BENCH_REPEAT:-5}
 build=$dir/build
 
 "$root/scripts/install-deps.sh" time libxml2-utils
@@ -37,16 +37,20 @@ net() {
 # "seconds peak_kilobytes" of a command: the shortest time and the largest
 # peak of $repeat runs, since a virtual machine's first touch of memory can
 # cost more than the work itself. Its own exit status is ignored (marovel
-# exits with 1 after every run).
+# exits with 1 after every run). GNU time gives the peak; the shell's own
+# timer gives the time to the millisecond, where GNU time's is to the
+# hundredth of a second, a twentieth of a run of 0.2 s.
 measure() {
-  local times=$dir/runs/time.txt
-  : >"$times.all"
+  local peak=$dir/runs/peak.txt TIMEFORMAT=%3R
+  : >"$peak.all"
   for _ in $(seq "$repeat"); do
-    /usr/bin/time -f "%e %M" -o "$times" "$@" >/dev/null 2>&1 || true
-    tail -n 1 "$times" >>"$times.all"
+    { time /usr/bin/time -f "%M" -o "$peak" "$@" >/dev/null 2>&1; } \
+      2>>"$peak.all" || true
+    tail -n 1 "$peak" >>"$peak.all"
   done
-  awk 'NR == 1 || $1 < s { s = $1 } $2 > m { m = $2 }
-       END { print s, m }' "$times.all"
+  # Lines alternate: seconds, then peak kilobytes.
+  awk 'NR % 2 == 1 && (NR == 1 || $1 < s) { s = $1 }
+       NR % 2 == 0 && $1 > m { m = $1 } END { print s, m }' "$peak.all"
 }
 
 declare -A full_run
@@ -62,7 +66,7 @@ for family in $families; do
     awk -v f="$family" -v n="$size" -v a="$(cat "$file.arcs")" \
       -v mb="$(stat -c %s "$file")" -v rs="$run_s" -v rk="$run_kb" \
       -v ls="$lint_s" -v lk="$lint_kb" 'BEGIN {
-        printf "%-8s %8d %8d %8.1f | %8.2f %8.0f | %8.2f %8.0f | %6.2f %6.2f\n",
+        printf "%-8s %8d %8d %8.1f | %8.3f %8.0f | %8.3f %8.0f | %6.2f %6.2f\n",
           f, n, a, mb / 1048576, rs, rk / 1024, ls, lk / 1024,
           (ls > 0 ? rs / ls : 0), (lk > 0 ? rk / lk : 0) }'
   done
