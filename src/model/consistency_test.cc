@@ -69,7 +69,7 @@ TEST(NetModelTest, WalksKeysInNameOrderAndSurvivesMoves) {
     walked += std::to_string(node.in.count(assigned.id("b")));
   }
   EXPECT_EQ(walked, "a2d2");
-  EXPECT_EQ(assigned.aggregate_map.size(), 4u);
+  EXPECT_EQ(assigned.aggregates.size(), 4u);
 }
 
 }  // namespace

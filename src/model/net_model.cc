@@ -68,34 +68,9 @@ NameId NodeMap::next_key(NameId id) const {
 }
 
 NetModel::NetModel(NameTable table)
-    : arena_(std::make_unique<std::pmr::monotonic_buffer_resource>(
-          huge_page_resource())),
-      names(std::move(table)),
+    : names(std::move(table)),
       p_map(names.size()),
-      t_map(names.size()) {
-  aggregate_map.reserve(names.size());
-  for (size_t k = 0; k < names.size(); ++k)
-    aggregate_map.emplace_back(arena_.get());
-}
-
-NetModel::NetModel(const NetModel& other)
-    : names(other.names),
-      p_map(other.p_map),
-      t_map(other.t_map),
-      aggregate_map(other.aggregate_map) {}
-
-NetModel& NetModel::operator=(NetModel&& other) noexcept {
-  std::swap(arena_, other.arena_);
-  std::swap(names, other.names);
-  std::swap(p_map, other.p_map);
-  std::swap(t_map, other.t_map);
-  aggregate_map.swap(other.aggregate_map);
-  return *this;
-}
-
-NetModel& NetModel::operator=(const NetModel& other) {
-  if (this != &other) *this = NetModel(other);
-  return *this;
-}
+      t_map(names.size()),
+      aggregates(names.size()) {}
 
 }  // namespace marovel

@@ -11,11 +11,11 @@
 #include <iterator>
 #include <memory>
 #include <memory_resource>
-#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "model/aggregates.h"
 #include "model/name_bag.h"
 #include "model/name_table.h"
 #include "xml/huge_page_resource.h"
@@ -126,15 +126,10 @@ class NodeMap {
   size_t size_ = 0;
 };
 
-// The names a node stands for, in name order.
-using AggregateSet = std::pmr::set<NameId>;
-// One set per name of the name table, places and transitions together.
-using AggregateMap = std::vector<AggregateSet>;
-
 struct NetModel {
   NetModel() = default;
-  // A model with no nodes over the names of `table`, each name's aggregate
-  // set empty.
+  // A model with no nodes over the names of `table`, each name the sole
+  // member of its own aggregate.
   explicit NetModel(NameTable table);
 
   // The id of a name of the table. Precondition: it is one.
@@ -145,23 +140,11 @@ struct NetModel {
   }
   std::string_view name(NameId id) const { return names[id]; }
 
-  NetModel(const NetModel& other);
-  NetModel& operator=(const NetModel& other);
-  NetModel(NetModel&&) = default;
-  // Swaps, so that the old sets go before the arena they came from.
-  NetModel& operator=(NetModel&& other) noexcept;
-
- private:
-  // The arena of the aggregate sets' members; declared first, so it goes
-  // last.
-  std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;
-
- public:
   NameTable names;
   NodeMap p_map;
   NodeMap t_map;
-  // Entries are never removed, even when a rule removes the node.
-  AggregateMap aggregate_map;
+  // By name; a removed node's entry stays.
+  Aggregates aggregates;
 };
 
 // Indexed access: the node of that name, created with empty bags when the

@@ -279,9 +279,6 @@ bool read_net_document(const XmlDocument& doc, NetModel& model,
       declared_all && declare_list(root, kTransitions, names, members, out);
   std::vector<NameId> ids;
   model = NetModel(NameTable(names, ids));
-  // Every declared node starts as the sole member of its own aggregate.
-  for (NameId id = 0; id < model.names.size(); ++id)
-    model.aggregate_map[id].insert(id);
   if (!declared_all) return false;
 
   std::vector<uint8_t> declared(model.names.size(), 0);

@@ -61,9 +61,9 @@ TEST(NetReaderTest, ReadsTheNetIntoBothMapsAndTheAggregates) {
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(dump(r.model, r.model.p_map), "p1[| t1*2]p2[t1*1 |]");
   EXPECT_EQ(dump(r.model, r.model.t_map), "t1[p1*2 | p2*1]");
-  ASSERT_EQ(r.model.aggregate_map.size(), 4u);
+  ASSERT_EQ(r.model.aggregates.size(), 4u);
   for (NameId name = 0; name < 4; ++name)
-    EXPECT_EQ(r.model.aggregate_map[name], AggregateSet{name});
+    EXPECT_EQ(r.model.aggregates.members(name), std::vector<NameId>{name});
 }
 
 // Each row fails on one check; the message shows the order of the checks.
@@ -158,9 +158,9 @@ TEST(NetReaderTest, NamesDeclaredTwiceOrAsBothKinds) {
   ASSERT_TRUE(r.ok) << r.out;
   EXPECT_EQ(dump(r.model, r.model.p_map), "p[| x*1]x[t*1 | t*1 x*1]");
   EXPECT_EQ(dump(r.model, r.model.t_map), "t[x*1 | x*1]x[p*1 x*1 |]");
-  EXPECT_EQ(r.model.aggregate_map[r.model.id("x")],
-            AggregateSet{r.model.id("x")});
-  EXPECT_EQ(r.model.aggregate_map.size(), 3u);
+  EXPECT_EQ(r.model.aggregates.members(r.model.id("x")),
+            std::vector<NameId>{r.model.id("x")});
+  EXPECT_EQ(r.model.aggregates.size(), 3u);
 
   const ReadResult wrong =
       read(net("<e from=\"x\" to=\"q\"/>", R"(<p name="q"/><p name="x"/>)",

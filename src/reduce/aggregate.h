@@ -8,13 +8,11 @@
 
 namespace marovel {
 
-// Adds `removed` and every member of its aggregate set to the set of `kept`.
-// `other_kind` is the map of the kind the removed node is not: when it holds
-// a node of the same name, that node keeps sharing the set, which is then
-// only read. Otherwise nothing reads the removed node's set again, and its
-// members are moved rather than copied, the smaller set into the larger, so
-// that a chain of fusions costs what it adds and not the sum of its sets.
-void absorb_aggregate(AggregateMap& aggregates, NameId kept, NameId removed,
+// Adds `removed` and every member of its aggregate to the aggregate of
+// `kept`. `other_kind` is the map of the kind the removed node is not: when
+// it holds a node of the same name, that node keeps sharing the aggregate,
+// which is copied; otherwise its members move.
+void absorb_aggregate(Aggregates& aggregates, NameId kept, NameId removed,
                       const NodeMap& other_kind);
 
 }  // namespace marovel

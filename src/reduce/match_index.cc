@@ -251,13 +251,13 @@ void MatchIndex::prefetch_names(
     model_.p_map.prefetch_slot(place);
     model_.t_map.prefetch_slot(place);
     parallel_places_.prefetch(place);
-    __builtin_prefetch(&model_.aggregate_map[place]);
+    model_.aggregates.prefetch(place);
   }
   for (const NameId transition : transitions) {
     model_.t_map.prefetch_slot(transition);
     model_.p_map.prefetch_slot(transition);
     parallel_transitions_.prefetch(transition);
-    __builtin_prefetch(&model_.aggregate_map[transition]);
+    model_.aggregates.prefetch(transition);
   }
   for (const NameId place : places) model_.p_map.prefetch_node(place);
   for (const NameId transition : transitions)

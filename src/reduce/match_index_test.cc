@@ -34,8 +34,6 @@ NetModel model_of(const bench::GeneratedNet& net) {
   names.insert(names.end(), net.transition_names.begin(),
                net.transition_names.end());
   NetModel model{NameTable(names)};
-  for (NameId name = 0; name < model.names.size(); ++name)
-    model.aggregate_map[name].insert(name);
   for (const bench::GeneratedArc& arc : net.arcs) {
     const NameId p = model.id(net.place_names[arc.place]);
     const NameId t = model.id(net.transition_names[arc.transition]);

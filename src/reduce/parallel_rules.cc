@@ -41,7 +41,7 @@ void apply_parallel_places(NetModel& model, const ParallelPlacesMatch& match,
                            std::ostream* log) {
   const NameId p = match.removed_place;
   assert(p != match.kept_place);
-  absorb_aggregate(model.aggregate_map, match.kept_place, p, model.t_map);
+  absorb_aggregate(model.aggregates, match.kept_place, p, model.t_map);
   node_at(model.t_map, match.input_transition).out.erase(p);
   node_at(model.t_map, match.output_transition).in.erase(p);
   model.p_map.erase(p);
@@ -71,7 +71,7 @@ void apply_parallel_transitions(NetModel& model,
                                 std::ostream* log) {
   const NameId s = match.removed_transition;
   assert(s != match.kept_transition);
-  absorb_aggregate(model.aggregate_map, match.kept_transition, s, model.p_map);
+  absorb_aggregate(model.aggregates, match.kept_transition, s, model.p_map);
   node_at(model.p_map, match.input_place).out.erase(s);
   node_at(model.p_map, match.output_place).in.erase(s);
   model.t_map.erase(s);

@@ -38,7 +38,7 @@ std::optional<SelfLoopPlaceMatch> find_self_loop_place(const NetModel& model) {
 
 void apply_self_loop_place(NetModel& model, const SelfLoopPlaceMatch& match,
                            std::ostream* log) {
-  absorb_aggregate(model.aggregate_map, match.transition, match.removed_place,
+  absorb_aggregate(model.aggregates, match.transition, match.removed_place,
                    model.t_map);
   drop_loop(model.p_map, model.t_map, match.removed_place, match.transition);
   write_log_line(log, 'E', model.names,
@@ -62,7 +62,7 @@ std::optional<SelfLoopTransitionMatch> find_self_loop_transition(
 void apply_self_loop_transition(NetModel& model,
                                 const SelfLoopTransitionMatch& match,
                                 std::ostream* log) {
-  absorb_aggregate(model.aggregate_map, match.place, match.removed_transition,
+  absorb_aggregate(model.aggregates, match.place, match.removed_transition,
                    model.p_map);
   drop_loop(model.t_map, model.p_map, match.removed_transition, match.place);
   write_log_line(log, 'F', model.names,

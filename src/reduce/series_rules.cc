@@ -36,8 +36,8 @@ bool apply_series_places(NetModel& model, const SeriesPlacesMatch& match,
   const NameId i = match.kept_place;
   const NameId t = match.transition;
   const NameId o = match.removed_place;
-  absorb_aggregate(model.aggregate_map, i, o, model.t_map);
-  absorb_aggregate(model.aggregate_map, i, t, model.p_map);
+  absorb_aggregate(model.aggregates, i, o, model.t_map);
+  absorb_aggregate(model.aggregates, i, t, model.p_map);
 
   NetNode* removed = find_node(model.p_map, o);
   if (removed == nullptr) {
@@ -99,8 +99,8 @@ void apply_series_transitions(NetModel& model,
   const NameId u = match.kept_transition;
   const NameId p = match.place;
   const NameId v = match.removed_transition;
-  absorb_aggregate(model.aggregate_map, u, p, model.t_map);
-  absorb_aggregate(model.aggregate_map, u, v, model.p_map);
+  absorb_aggregate(model.aggregates, u, p, model.t_map);
+  absorb_aggregate(model.aggregates, u, v, model.p_map);
 
   NetNode& kept = node_at(model.t_map, u);
   kept.out.erase(p);

@@ -56,8 +56,6 @@ inline NetModel make_net(const std::vector<std::string_view>& arcs,
       node_at(model.t_map, t).out.insert(p, arc.weight);
       node_at(model.p_map, p).in.insert(t, arc.weight);
     }
-    model.aggregate_map[p].insert(p);
-    model.aggregate_map[t].insert(t);
   }
   return model;
 }
@@ -101,11 +99,11 @@ inline std::string dump_net(const NetModel& model) {
 // "p1{p1 p2 t1} t3{}".
 inline std::string dump_aggregates(const NetModel& model) {
   std::string text;
-  for (NameId name = 0; name < model.aggregate_map.size(); ++name) {
-    const AggregateSet& members = model.aggregate_map[name];
+  for (NameId name = 0; name < model.aggregates.size(); ++name) {
+    const std::vector<NameId> members = model.aggregates.members(name);
     // Untouched entries, and those of removed nodes (emptied once their
     // members moved to the survivor), say nothing.
-    if (members.empty() || (members.size() == 1 && *members.begin() == name))
+    if (members.empty() || (members.size() == 1 && members[0] == name))
       continue;
     if (!text.empty()) text += ' ';
     text.append(model.name(name)) += '{';

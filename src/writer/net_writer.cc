@@ -125,8 +125,9 @@ class DocumentBuilder {
          child = child->next_sibling)
       xml_.copy(*child);
 
-    const AggregateSet& members = model_.aggregate_map[name];
-    if (members.size() >= 2) {
+    if (model_.aggregates.merged(name)) {
+      std::vector<NameId>& members = members_;
+      model_.aggregates.members(name, members);
       xml_.start_element("aggregates");
       // Members' elements lie anywhere in the document: each is asked for
       // a few members ahead.
@@ -182,6 +183,7 @@ class DocumentBuilder {
   }
 
   const NetModel& model_;
+  std::vector<NameId> members_;  // of the node being written
   const ListIndex& places_;
   const ListIndex& transitions_;
   std::ostream& out_;

@@ -38,7 +38,7 @@ void arc(NetModel& m, std::string_view from_place, std::string_view to,
 void merge(NetModel& m, std::string_view into,
            std::initializer_list<std::string_view> members) {
   for (std::string_view member : members)
-    m.aggregate_map[m.id(into)].insert(m.id(member));
+    m.aggregates.absorb(m.id(into), m.id(member), /*removed_lives_on=*/true);
 }
 
 const char kHeader[] =

@@ -1,0 +1,66 @@
+// Which input nodes each node stands for. Every name starts as the sole
+// member of its own aggregate; a rule that removes a node hands the removed
+// node's aggregate to the survivor. A place and a transition of the same
+// name share one aggregate.
+#ifndef MAROVEL_MODEL_AGGREGATES_H_
+#define MAROVEL_MODEL_AGGREGATES_H_
+
+#include <cassert>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "model/name_table.h"
+
+namespace marovel {
+
+class Aggregates {
+ public:
+  Aggregates() = default;
+  // One aggregate per name id below `names`, each holding its own name.
+  explicit Aggregates(size_t names);
+
+  size_t size() const { return next_.size(); }
+
+  // Adds `removed` and every member of its aggregate to the aggregate of
+  // `kept`. When `removed_lives_on` (a node of the other kind bears its
+  // name), the removed aggregate stays as it was for that node and is
+  // copied; otherwise its members move over in constant time, nothing
+  // reads the removed aggregate again, and it reads as empty.
+  void absorb(NameId kept, NameId removed, bool removed_lives_on);
+
+  // The members of `id`'s aggregate in name order, each once, into
+  // `members`.
+  void members(NameId id, std::vector<NameId>& members) const;
+  std::vector<NameId> members(NameId id) const {
+    std::vector<NameId> result;
+    members(id, result);
+    return result;
+  }
+  // Whether `id` stands for more than itself alone.
+  bool merged(NameId id) const {
+    assert(id < size());
+    return !moved_[id] && (next_[id] != id || copied_.count(id) != 0);
+  }
+
+  // Hints that `id`'s aggregate is about to change.
+  void prefetch(NameId id) const { __builtin_prefetch(&next_[id]); }
+
+ private:
+  // The members an aggregate gained by moves form a ring through next_:
+  // moving one aggregate into another swaps two entries, which joins their
+  // rings, so a long chain of fusions costs one step each. A ring holds
+  // one name still borne by a node and names of nodes gone for good, which
+  // is what keeps two rings from ever being joined twice.
+  std::vector<NameId> next_;
+  // Names whose members moved away.
+  std::vector<bool> moved_;
+  // Members copied from aggregates that stayed shared, and names added to
+  // an aggregate again; seldom any, so kept aside. May repeat members.
+  std::map<NameId, std::vector<NameId>, std::less<>> copied_;
+};
+
+}  // namespace marovel
+
+#endif  // MAROVEL_MODEL_AGGREGATES_H_
