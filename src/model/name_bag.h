@@ -100,6 +100,11 @@ class NameBag {
     return tree_ != nullptr ? tree_->size() : flat_.size();
   }
 
+  // Hints that the entries are about to be read.
+  void prefetch() const {
+    if (tree_ == nullptr) __builtin_prefetch(flat_.data());
+  }
+
   // Calls f(name) once per occurrence, in name order.
   template <typename F>
   void for_each_occurrence(F&& f) const {

@@ -6,10 +6,11 @@
 #ifndef MAROVEL_REDUCE_CANDIDATE_QUEUE_H_
 #define MAROVEL_REDUCE_CANDIDATE_QUEUE_H_
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <functional>
-#include <queue>
+#include <optional>
 #include <vector>
 
 #include "model/name_table.h"
@@ -25,7 +26,8 @@ class CandidateQueue {
     assert(id < member_.size());
     if (member_[id]) return;
     member_[id] = true;
-    heap_.push(id);
+    heap_.push_back(id);
+    std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
     ++size_;
   }
   void erase(NameId id) {
@@ -41,14 +43,26 @@ class CandidateQueue {
   // Precondition: !empty().
   NameId smallest() {
     assert(!empty());
-    while (!member_[heap_.top()]) heap_.pop();
-    return heap_.top();
+    while (!member_[heap_.front()]) {
+      std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
+      heap_.pop_back();
+    }
+    return heap_.front();
+  }
+
+  // A guess at what smallest() gives once the smallest is erased: the
+  // smaller child of the top, which may itself have been erased since.
+  // For fetching ahead; none when the heap holds one id or none.
+  std::optional<NameId> next_guess() const {
+    if (heap_.size() < 2) return std::nullopt;
+    if (heap_.size() == 2) return heap_[1];
+    return std::min(heap_[1], heap_[2]);
   }
 
  private:
   // May hold an id twice (erased, then inserted again): harmless, as both
   // copies stand for the one flag.
-  std::priority_queue<NameId, std::vector<NameId>, std::greater<>> heap_;
+  std::vector<NameId> heap_;  // a min-heap
   std::vector<bool> member_;
   size_t size_ = 0;
 };

@@ -245,8 +245,8 @@ void MatchIndex::after_step(const StepFootprint& footprint) {
 void MatchIndex::prefetch_names(
     std::initializer_list<NameId> places,
     std::initializer_list<NameId> transitions) const {
-  // First every entry found by name alone, then the nodes, whose places
-  // the slots just asked for tell.
+  // First every entry found by name alone, then what those entries point
+  // to: the nodes and the twin groups, then the nodes' bags.
   for (const NameId place : places) {
     model_.p_map.prefetch_slot(place);
     model_.t_map.prefetch_slot(place);
@@ -259,9 +259,17 @@ void MatchIndex::prefetch_names(
     parallel_transitions_.prefetch(transition);
     model_.aggregates.prefetch(transition);
   }
-  for (const NameId place : places) model_.p_map.prefetch_node(place);
-  for (const NameId transition : transitions)
+  for (const NameId place : places) {
+    model_.p_map.prefetch_node(place);
+    parallel_places_.prefetch_group_of(place);
+  }
+  for (const NameId transition : transitions) {
     model_.t_map.prefetch_node(transition);
+    parallel_transitions_.prefetch_group_of(transition);
+  }
+  for (const NameId place : places) model_.p_map.prefetch_bags(place);
+  for (const NameId transition : transitions)
+    model_.t_map.prefetch_bags(transition);
 }
 
 void MatchIndex::prefetch(const SeriesPlacesMatch& m) const {

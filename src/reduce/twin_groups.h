@@ -37,6 +37,12 @@ class TwinGroups {
 
   // Hints that `name` is about to be added or removed.
   void prefetch(NameId name) const { __builtin_prefetch(&key_of_[name]); }
+  // Hints that `name`'s group is about to change: reads the key, so best
+  // once prefetch() has fetched it.
+  void prefetch_group_of(NameId name) const {
+    if (key_of_[name] != kNone)
+      __builtin_prefetch(&slots_[home(key_of_[name])]);
+  }
   // Hints that a node with these bags is about to be added.
   void prefetch_group(const NetNode& node) const;
 
@@ -68,6 +74,8 @@ class TwinGroups {
   // Moves a group's entry among the heads from `before` to `after`.
   void rehead(std::optional<NameId> before, std::optional<NameId> after);
   uint32_t new_bag();
+  // Fetches the group of the next head one level further per call.
+  void look_ahead();
 
   // Open addressing with linear probing: one probe finds most groups in
   // one cache miss, where a node-based table chased three or four pointers.
@@ -81,6 +89,9 @@ class TwinGroups {
   size_t members_ = 0;
   // The smallest member of every group of two or more.
   CandidateQueue heads_;
+  // The head look_ahead() is fetching the group of, and how far it got.
+  NameId ahead_ = 0;
+  int ahead_level_ = 0;
 };
 
 }  // namespace marovel
