@@ -242,9 +242,8 @@ void MatchIndex::after_step(const StepFootprint& footprint) {
     offer_transition(transition);
 }
 
-void MatchIndex::prefetch_names(
-    std::initializer_list<NameId> places,
-    std::initializer_list<NameId> transitions) const {
+void MatchIndex::prefetch_names(std::span<const NameId> places,
+                                std::span<const NameId> transitions) const {
   // First every entry found by name alone, then what those entries point
   // to: the nodes and the twin groups, then the nodes' bags.
   for (const NameId place : places) {
@@ -273,24 +272,36 @@ void MatchIndex::prefetch_names(
 }
 
 void MatchIndex::prefetch(const SeriesPlacesMatch& m) const {
-  prefetch_names({m.kept_place, m.removed_place}, {m.transition});
+  const NameId places[] = {m.kept_place, m.removed_place},
+               transitions[] = {m.transition};
+  prefetch_names(places, transitions);
 }
 void MatchIndex::prefetch(const SeriesTransitionsMatch& m) const {
-  prefetch_names({m.place}, {m.kept_transition, m.removed_transition});
+  const NameId places[] = {m.place},
+               transitions[] = {m.kept_transition, m.removed_transition};
+  prefetch_names(places, transitions);
 }
 void MatchIndex::prefetch(const ParallelPlacesMatch& m) const {
-  prefetch_names({m.kept_place, m.removed_place},
-                 {m.input_transition, m.output_transition});
+  const NameId places[] = {m.kept_place, m.removed_place},
+               transitions[] = {m.input_transition, m.output_transition};
+  prefetch_names(places, transitions);
 }
 void MatchIndex::prefetch(const ParallelTransitionsMatch& m) const {
-  prefetch_names({m.input_place, m.output_place},
-                 {m.kept_transition, m.removed_transition});
+  const NameId places[] = {m.input_place, m.output_place},
+               transitions[] = {m.kept_transition, m.removed_transition};
+  prefetch_names(places, transitions);
 }
 void MatchIndex::prefetch(const SelfLoopPlaceMatch& m) const {
-  prefetch_names({m.removed_place}, {m.transition});
+  const NameId places[] = {m.removed_place}, transitions[] = {m.transition};
+  prefetch_names(places, transitions);
 }
 void MatchIndex::prefetch(const SelfLoopTransitionMatch& m) const {
-  prefetch_names({m.place}, {m.removed_transition});
+  const NameId places[] = {m.place}, transitions[] = {m.removed_transition};
+  prefetch_names(places, transitions);
+}
+
+void MatchIndex::prefetch(const StepFootprint& footprint) const {
+  prefetch_names(footprint.touched_places, footprint.touched_transitions);
 }
 
 size_t MatchIndex::size() const {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,9 @@ class MatchIndex {
   void prefetch(const ParallelTransitionsMatch& match) const;
   void prefetch(const SelfLoopPlaceMatch& match) const;
   void prefetch(const SelfLoopTransitionMatch& match) const;
+  // The same for the neighbours a step touches, once its footprint is
+  // known.
+  void prefetch(const StepFootprint& footprint) const;
 
   // Candidates held, stale ones included (for tests and measurements).
   size_t size() const;
@@ -79,8 +83,8 @@ class MatchIndex {
   void offer_transition(NameId transition);
   void drop_place(NameId place);
   void drop_transition(NameId transition);
-  void prefetch_names(std::initializer_list<NameId> places,
-                      std::initializer_list<NameId> transitions) const;
+  void prefetch_names(std::span<const NameId> places,
+                      std::span<const NameId> transitions) const;
 
   const NetModel& model_;
   RuleSet rules_;

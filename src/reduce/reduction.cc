@@ -72,6 +72,7 @@ bool apply_indexed(NetModel& model, MatchIndex& index, StepFootprint& footprint,
   if (!match) return false;
   index.prefetch(*match);
   footprint_of(model, *match, footprint);
+  index.prefetch(footprint);
   index.before_step(footprint);
   apply(*match);
   index.after_step(footprint);
