@@ -151,6 +151,12 @@ std::optional<SeriesTransitionsMatch> MatchIndex::find_series_transitions() {
 std::optional<ParallelPlacesMatch> MatchIndex::find_parallel_places() {
   auto twins = parallel_places_.first();
   if (!twins) return std::nullopt;
+  if (const auto next = parallel_places_.next_twin()) {
+    model_.p_map.prefetch_slot(*next);
+    model_.t_map.prefetch_slot(*next);
+    parallel_places_.prefetch(*next);
+    model_.aggregates.prefetch(*next);
+  }
   const NetNode& kept = *model_.p_map.find(twins->first);
   return ParallelPlacesMatch{kept.in.first(), twins->first, twins->second,
                              kept.out.first()};
@@ -160,29 +166,58 @@ std::optional<ParallelTransitionsMatch>
 MatchIndex::find_parallel_transitions() {
   auto twins = parallel_transitions_.first();
   if (!twins) return std::nullopt;
+  if (const auto next = parallel_transitions_.next_twin()) {
+    model_.t_map.prefetch_slot(*next);
+    model_.p_map.prefetch_slot(*next);
+    parallel_transitions_.prefetch(*next);
+    model_.aggregates.prefetch(*next);
+  }
   const NetNode& kept = *model_.t_map.find(twins->first);
   return ParallelTransitionsMatch{kept.in.first(), twins->first, twins->second,
                                   kept.out.first()};
 }
 
 std::optional<SelfLoopPlaceMatch> MatchIndex::find_self_loop_place() {
-  return first_accepted(loop_places_,
-                        [&](NameId q) -> std::optional<SelfLoopPlaceMatch> {
-                          const NetNode* node = model_.p_map.find(q);
-                          if (node == nullptr || !is_loop(*node))
-                            return std::nullopt;
-                          return SelfLoopPlaceMatch{node->in.first(), q};
-                        });
+  auto match = first_accepted(
+      loop_places_, [&](NameId q) -> std::optional<SelfLoopPlaceMatch> {
+        const NetNode* node = model_.p_map.find(q);
+        if (node == nullptr || !is_loop(*node)) return std::nullopt;
+        return SelfLoopPlaceMatch{node->in.first(), q};
+      });
+  if (match) prefetch_next_loop(/*places=*/true);
+  return match;
 }
 
 std::optional<SelfLoopTransitionMatch> MatchIndex::find_self_loop_transition() {
-  return first_accepted(
-      loop_transitions_,
-      [&](NameId p) -> std::optional<SelfLoopTransitionMatch> {
-        const NetNode* node = model_.t_map.find(p);
-        if (node == nullptr || !is_loop(*node)) return std::nullopt;
-        return SelfLoopTransitionMatch{p, node->in.first()};
-      });
+  auto match =
+      first_accepted(loop_transitions_,
+                     [&](NameId p) -> std::optional<SelfLoopTransitionMatch> {
+                       const NetNode* node = model_.t_map.find(p);
+                       if (node == nullptr || !is_loop(*node))
+                         return std::nullopt;
+                       return SelfLoopTransitionMatch{p, node->in.first()};
+                     });
+  if (match) prefetch_next_loop(/*places=*/false);
+  return match;
+}
+
+void MatchIndex::prefetch_next_loop(bool places) const {
+  // Loops go in name order, so the next one's own node is near; its
+  // neighbour is anywhere, and asked for a step ahead.
+  const NodeMap& nodes = places ? model_.p_map : model_.t_map;
+  const NodeMap& others = places ? model_.t_map : model_.p_map;
+  const TwinGroups& own = places ? parallel_places_ : parallel_transitions_;
+  const TwinGroups& other = places ? parallel_transitions_ : parallel_places_;
+  const std::optional<NameId> next =
+      (places ? loop_places_ : loop_transitions_).next_guess();
+  if (!next) return;
+  const NetNode* node = nodes.find(*next);
+  if (node == nullptr || node->in.size() != 1) return;
+  const NameId neighbour = node->in.first();
+  others.prefetch_slot(neighbour);
+  other.prefetch(neighbour);
+  model_.aggregates.prefetch(neighbour);
+  own.prefetch_group_of(*next);
 }
 
 void MatchIndex::offer_place(NameId place) {

@@ -83,6 +83,9 @@ class MatchIndex {
   void offer_transition(NameId transition);
   void drop_place(NameId place);
   void drop_transition(NameId transition);
+  // Asks for the neighbour of the self-loop place (else transition) likely
+  // to come after the one just found.
+  void prefetch_next_loop(bool places) const;
   void prefetch_names(std::span<const NameId> places,
                       std::span<const NameId> transitions) const;
 

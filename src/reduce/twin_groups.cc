@@ -171,7 +171,11 @@ std::optional<std::pair<NameId, NameId>> TwinGroups::first() {
   assert(slot.bag != kAlone);
   const NameBag& members = bags_[slot.bag];
   assert(members.distinct() >= 2 && members.first() == kept);
-  return std::pair{kept, (*std::next(members.begin())).first};
+  auto second = std::next(members.begin());
+  auto third = std::next(second);
+  next_twin_.reset();
+  if (third != members.end()) next_twin_ = (*third).first;
+  return std::pair{kept, (*second).first};
 }
 
 }  // namespace marovel

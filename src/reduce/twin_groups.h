@@ -32,6 +32,9 @@ class TwinGroups {
   // The smallest member of any group of two or more, and the smallest of
   // its twins.
   std::optional<std::pair<NameId, NameId>> first();
+  // After first(): the twin after the one it gave, which the next step will
+  // likely remove; none if the group has no third member.
+  std::optional<NameId> next_twin() const { return next_twin_; }
   // Members held.
   size_t size() const { return members_; }
 
@@ -92,6 +95,7 @@ class TwinGroups {
   // The head look_ahead() is fetching the group of, and how far it got.
   NameId ahead_ = 0;
   int ahead_level_ = 0;
+  std::optional<NameId> next_twin_;
 };
 
 }  // namespace marovel
