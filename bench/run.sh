@@ -7,7 +7,7 @@
 #   bench/run.sh                      # sizes 10^5 and 10^6, every family
 #   BENCH_SIZES="10000 100000" BENCH_FAMILIES="random twins" bench/run.sh
 #   BENCH_DIR=/tmp/b bench/run.sh     # nets, build and outputs elsewhere
-#   BENCH_REPEAT=9 bench/run.sh       # runs per measure (default 5)
+#   BENCH_REPEAT=5 bench/run.sh       # rounds of runs (default 3)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +15,7 @@ dir=${BENCH_DIR:-$root/build/bench}
 sizes=${BENCH_SIZES:-"100000 1000000"}
 families=${BENCH_FAMILIES:-"chains twins loops random hubs late"}
 compare_size=${BENCH_COMPARE_SIZE:-10000}
-repeat=${BENCH_REPEAT:-5}
+repeat=${BENCH_REPEAT:-3}
 build=$dir/build
 
 "$root/scripts/install-deps.sh" time libxml2-utils
@@ -34,23 +34,24 @@ net() {
   echo "$file"
 }
 
-# "seconds peak_kilobytes" of a command: the shortest time and the largest
-# peak of $repeat runs, since a virtual machine's first touch of memory can
-# cost more than the work itself. Its own exit status is ignored (marovel
-# exits with 1 after every run). GNU time gives the peak; the shell's own
-# timer gives the time to the millisecond, where GNU time's is to the
-# hundredth of a second, a twentieth of a run of 0.2 s.
-measure() {
-  local peak=$dir/runs/peak.txt TIMEFORMAT=%3R
-  : >"$peak.all"
-  for _ in $(seq "$repeat"); do
-    { time /usr/bin/time -f "%M" -o "$peak" "$@" >/dev/null 2>&1; } \
-      2>>"$peak.all" || true
-    tail -n 1 "$peak" >>"$peak.all"
-  done
-  # Lines alternate: seconds, then peak kilobytes.
-  awk 'NR % 2 == 1 && (NR == 1 || $1 < s) { s = $1 }
-       NR % 2 == 0 && $1 > m { m = $1 } END { print s, m }' "$peak.all"
+# Appends "seconds peak_kilobytes" of one run of a command to the file $1.
+# GNU time gives the peak; the shell's own timer gives the time to the
+# millisecond, where GNU time's is to the hundredth of a second, a twentieth
+# of a run of 0.2 s. The command's own exit status is ignored (marovel exits
+# with 1 after every run).
+run_once() {
+  local record=$1 peak=$dir/runs/peak.txt TIMEFORMAT=%3R seconds
+  shift
+  seconds=$({ time /usr/bin/time -f "%M" -o "$peak" "$@" >/dev/null 2>&1; } \
+    2>&1) || true
+  echo "$seconds $(tail -n 1 "$peak")" >>"$record"
+}
+
+# "seconds peak_kilobytes" of the runs recorded in $1: the shortest time and
+# the largest peak, since on a virtual machine the first touch of fresh
+# memory can cost more than the work itself.
+best() {
+  awk 'NR == 1 || $1 < s { s = $1 } $2 > m { m = $2 } END { print s, m }' "$1"
 }
 
 declare -A full_run
@@ -58,10 +59,30 @@ printf '%-8s %8s %8s %8s | %8s %8s | %8s %8s | %6s %6s\n' family nodes arcs \
   "in MB" "run s" "run MB" "lint s" "lint MB" "time x" "mem x"
 for family in $families; do
   for size in $sizes; do
+    net "$family" "$size" >/dev/null
+    : >"$dir/runs/marovel-$size.txt"
+    : >"$dir/runs/xmllint-$size.txt"
+  done
+  # Rounds over every size and both commands, so that a slow spell of the
+  # machine falls on all of them rather than on the runs of one size. Each
+  # command runs twice in a row, so that one of its runs finds the memory
+  # the one before freed, whatever ran before them.
+  for _ in $(seq "$repeat"); do
+    for size in $sizes; do
+      file=$(net "$family" "$size")
+      for _ in 1 2; do
+        run_once "$dir/runs/marovel-$size.txt" "$build/marovel" \
+          -o "$dir/runs/$family-$size-reduced.xml" "$file"
+      done
+      for _ in 1 2; do
+        run_once "$dir/runs/xmllint-$size.txt" xmllint --noout "$file"
+      done
+    done
+  done
+  for size in $sizes; do
     file=$(net "$family" "$size")
-    read -r run_s run_kb < <(measure "$build/marovel" \
-      -o "$dir/runs/$family-$size-reduced.xml" "$file")
-    read -r lint_s lint_kb < <(measure xmllint --noout "$file")
+    read -r run_s run_kb < <(best "$dir/runs/marovel-$size.txt")
+    read -r lint_s lint_kb < <(best "$dir/runs/xmllint-$size.txt")
     full_run[$family-$size]=$run_s
     awk -v f="$family" -v n="$size" -v a="$(cat "$file.arcs")" \
       -v mb="$(stat -c %s "$file")" -v rs="$run_s" -v rk="$run_kb" \
