@@ -46,17 +46,20 @@ NetNode& NodeMap::at(NameId name) {
   if (slot & kAbsent) {
     slot &= ~kAbsent;
     ++size_;
+    // Erasing left the bags as they were (see erase()).
+    nodes_[slot].in.clear();
+    nodes_[slot].out.clear();
   }
   return nodes_[slot];
 }
 
 size_t NodeMap::erase(NameId name) {
   if (!contains(name)) return 0;
-  // The slot stays the name's: created again, the node comes back there.
-  NetNode& node = nodes_[slot_[name]];
+  // The slot stays the name's: created again, the node comes back there,
+  // and only then are its bags emptied. Nothing reads the bags of a name
+  // that is not a key, and their entries are the arena's till the map
+  // goes, so a step that erases a node need not touch it at all.
   slot_[name] |= kAbsent;
-  node.in.clear();
-  node.out.clear();
   --size_;
   return 1;
 }

@@ -76,7 +76,8 @@ class NodeMap {
       node->out.prefetch();
     }
   }
-  // Removes the node and its bags; returns 1 if it was a key, else 0.
+  // Removes the node; returns 1 if it was a key, else 0. Its bags are
+  // emptied when the name becomes a key again.
   size_t erase(NameId name);
 
   class const_iterator {

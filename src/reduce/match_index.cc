@@ -151,30 +151,22 @@ std::optional<SeriesTransitionsMatch> MatchIndex::find_series_transitions() {
 std::optional<ParallelPlacesMatch> MatchIndex::find_parallel_places() {
   auto twins = parallel_places_.first();
   if (!twins) return std::nullopt;
-  if (const auto next = parallel_places_.next_twin()) {
-    model_.p_map.prefetch_slot(*next);
-    model_.t_map.prefetch_slot(*next);
-    parallel_places_.prefetch(*next);
-    model_.aggregates.prefetch(*next);
-  }
-  const NetNode& kept = *model_.p_map.find(twins->first);
-  return ParallelPlacesMatch{kept.in.first(), twins->first, twins->second,
-                             kept.out.first()};
+  if (const auto next = parallel_places_.next_twin())
+    prefetch_entries(*next, /*place=*/true);
+  // The group's key names the neighbours: the kept node itself need not
+  // be read.
+  return ParallelPlacesMatch{twins->input, twins->kept, twins->removed,
+                             twins->output};
 }
 
 std::optional<ParallelTransitionsMatch>
 MatchIndex::find_parallel_transitions() {
   auto twins = parallel_transitions_.first();
   if (!twins) return std::nullopt;
-  if (const auto next = parallel_transitions_.next_twin()) {
-    model_.t_map.prefetch_slot(*next);
-    model_.p_map.prefetch_slot(*next);
-    parallel_transitions_.prefetch(*next);
-    model_.aggregates.prefetch(*next);
-  }
-  const NetNode& kept = *model_.t_map.find(twins->first);
-  return ParallelTransitionsMatch{kept.in.first(), twins->first, twins->second,
-                                  kept.out.first()};
+  if (const auto next = parallel_transitions_.next_twin())
+    prefetch_entries(*next, /*place=*/false);
+  return ParallelTransitionsMatch{twins->input, twins->kept, twins->removed,
+                                  twins->output};
 }
 
 std::optional<SelfLoopPlaceMatch> MatchIndex::find_self_loop_place() {
@@ -277,22 +269,22 @@ void MatchIndex::after_step(const StepFootprint& footprint) {
     offer_transition(transition);
 }
 
+void MatchIndex::prefetch_entries(NameId name, bool place) const {
+  // A removed node's name is looked up in both maps (a node of the other
+  // kind may bear it).
+  model_.p_map.prefetch_slot(name);
+  model_.t_map.prefetch_slot(name);
+  (place ? parallel_places_ : parallel_transitions_).prefetch(name);
+  model_.aggregates.prefetch(name);
+}
+
 void MatchIndex::prefetch_names(std::span<const NameId> places,
                                 std::span<const NameId> transitions) const {
   // First every entry found by name alone, then what those entries point
   // to: the nodes and the twin groups, then the nodes' bags.
-  for (const NameId place : places) {
-    model_.p_map.prefetch_slot(place);
-    model_.t_map.prefetch_slot(place);
-    parallel_places_.prefetch(place);
-    model_.aggregates.prefetch(place);
-  }
-  for (const NameId transition : transitions) {
-    model_.t_map.prefetch_slot(transition);
-    model_.p_map.prefetch_slot(transition);
-    parallel_transitions_.prefetch(transition);
-    model_.aggregates.prefetch(transition);
-  }
+  for (const NameId place : places) prefetch_entries(place, /*place=*/true);
+  for (const NameId transition : transitions)
+    prefetch_entries(transition, /*place=*/false);
   for (const NameId place : places) {
     model_.p_map.prefetch_node(place);
     parallel_places_.prefetch_group_of(place);

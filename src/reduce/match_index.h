@@ -86,6 +86,9 @@ class MatchIndex {
   // Asks for the neighbour of the self-loop place (else transition) likely
   // to come after the one just found.
   void prefetch_next_loop(bool places) const;
+  // Asks for the entries of the place (else transition) `name` that are
+  // found by the name alone.
+  void prefetch_entries(NameId name, bool place) const;
   void prefetch_names(std::span<const NameId> places,
                       std::span<const NameId> transitions) const;
 

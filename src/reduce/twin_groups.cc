@@ -163,11 +163,12 @@ void TwinGroups::look_ahead() {
   }
 }
 
-std::optional<std::pair<NameId, NameId>> TwinGroups::first() {
+std::optional<TwinGroups::Twins> TwinGroups::first() {
   if (heads_.empty()) return std::nullopt;
   const NameId kept = heads_.smallest();
   look_ahead();
-  const Slot& slot = slots_[find(key_of_[kept])];
+  const uint64_t key = key_of_[kept];
+  const Slot& slot = slots_[find(key)];
   assert(slot.bag != kAlone);
   const NameBag& members = bags_[slot.bag];
   assert(members.distinct() >= 2 && members.first() == kept);
@@ -175,7 +176,8 @@ std::optional<std::pair<NameId, NameId>> TwinGroups::first() {
   auto third = std::next(second);
   next_twin_.reset();
   if (third != members.end()) next_twin_ = (*third).first;
-  return std::pair{kept, (*second).first};
+  return Twins{kept, (*second).first, static_cast<NameId>(key >> 32),
+               static_cast<NameId>(key & 0xffffffff)};
 }
 
 }  // namespace marovel

@@ -29,9 +29,15 @@ class TwinGroups {
   void add(NameId name, const NetNode& node);
   // Takes `name` out of its group, if it is in one.
   void remove(NameId name);
-  // The smallest member of any group of two or more, and the smallest of
-  // its twins.
-  std::optional<std::pair<NameId, NameId>> first();
+  // The smallest member of any group of two or more, the smallest of its
+  // twins, and the group's input and output neighbours.
+  struct Twins {
+    NameId kept;
+    NameId removed;
+    NameId input;
+    NameId output;
+  };
+  std::optional<Twins> first();
   // After first(): the twin after the one it gave, which the next step will
   // likely remove; none if the group has no third member.
   std::optional<NameId> next_twin() const { return next_twin_; }

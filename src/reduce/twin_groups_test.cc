@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <optional>
 #include <random>
@@ -51,11 +52,20 @@ TEST(TwinGroupsTest, AgreesWithOrderedSetsUnderChurn) {
       group_of[name] = pair;
       ++members;
     }
-    std::optional<std::pair<NameId, NameId>> first;
+    // kept, removed, input, output
+    std::optional<std::array<NameId, 4>> first;
     for (const auto& [pair, set] : expected)
-      if (set.size() >= 2 && (!first || *set.begin() < first->first))
-        first = std::pair{*set.begin(), *std::next(set.begin())};
-    ASSERT_EQ(groups.first(), first) << "after operation " << op;
+      if (set.size() >= 2 && (!first || *set.begin() < (*first)[0]))
+        first = {*set.begin(), *std::next(set.begin()), pair.first,
+                 pair.second};
+    const auto found = groups.first();
+    ASSERT_EQ(found.has_value(), first.has_value()) << "operation " << op;
+    if (found) {
+      ASSERT_EQ((std::array{found->kept, found->removed, found->input,
+                            found->output}),
+                *first)
+          << "after operation " << op;
+    }
     ASSERT_EQ(groups.size(), members);
   }
 }
