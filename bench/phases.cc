@@ -37,8 +37,10 @@ std::string memory() {
   std::ifstream("/proc/self/statm") >> pages >> resident;
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  return " " + std::to_string(resident * sysconf(_SC_PAGESIZE) >> 20) + " " +
-         std::to_string(usage.ru_maxrss >> 10);
+  std::ostringstream text;
+  text << ' ' << (resident * sysconf(_SC_PAGESIZE) >> 20) << ' '
+       << (usage.ru_maxrss >> 10);
+  return text.str();
 }
 
 }  // namespace
