@@ -26,8 +26,8 @@ class Aggregates {
   // Adds `removed` and every member of its aggregate to the aggregate of
   // `kept`. When `removed_lives_on` (a node of the other kind bears its
   // name), the removed aggregate stays as it was for that node and is
-  // copied; otherwise its members move over in constant time, nothing
-  // reads the removed aggregate again, and it reads as empty.
+  // copied; otherwise its members move over in constant time and the
+  // removed aggregate reads as empty (until it gains members again).
   void absorb(NameId kept, NameId removed, bool removed_lives_on);
 
   // The members of `id`'s aggregate in name order, each once, into
@@ -38,10 +38,11 @@ class Aggregates {
     members(id, result);
     return result;
   }
-  // Whether `id` stands for more than itself alone.
+  // False when `id` stands for itself alone (or nothing): a test that spares
+  // listing the members of most nodes.
   bool merged(NameId id) const {
     assert(id < size());
-    return !moved_[id] && (next_[id] != id || copied_.count(id) != 0);
+    return (!moved_[id] && next_[id] != id) || copied_.count(id) != 0;
   }
 
   // Hints that `id`'s aggregate is about to change.

@@ -52,6 +52,21 @@ TEST(AbsorbAggregateTest, CopiesAnAggregateStillSharedWithANodeOfTheOtherKind) {
   EXPECT_EQ(model.aggregates.members(b), (Ids{a, b, k, x}));
 }
 
+// A rule that fails after taking in a node that lives on (only a hand-made,
+// unclosed model lets rule A fail) may later keep that node: what it
+// gains then is what it holds, and the ring it moved into stays whole.
+TEST(AbsorbAggregateTest, NodeTakenInByAFailedRuleMayBeKeptLater) {
+  NetModel model = abkx();
+  absorb_aggregate(model.aggregates, k, a, model.t_map);
+  absorb_aggregate(model.aggregates, k, x, model.t_map);  // x lives on
+  EXPECT_EQ(model.aggregates.members(x), Ids{});
+  absorb_aggregate(model.aggregates, x, k, model.t_map);
+  EXPECT_EQ(model.aggregates.members(x), (Ids{a, k, x}));
+  EXPECT_EQ(model.aggregates.members(k), Ids{});
+  absorb_aggregate(model.aggregates, b, x, model.t_map);
+  EXPECT_EQ(model.aggregates.members(b), (Ids{a, b, k, x}));
+}
+
 TEST(AbsorbAggregateTest, ChainOfFusionsStaysLinear) {
   // Each survivor takes over the aggregate of the one before, from either
   // end: a copy per fusion would add up to a quadratic total.

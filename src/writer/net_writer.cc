@@ -125,9 +125,11 @@ class DocumentBuilder {
          child = child->next_sibling)
       xml_.copy(*child);
 
-    if (model_.aggregates.merged(name)) {
-      std::vector<NameId>& members = members_;
+    std::vector<NameId>& members = members_;
+    members.clear();
+    if (model_.aggregates.merged(name))
       model_.aggregates.members(name, members);
+    if (members.size() >= 2) {
       xml_.start_element("aggregates");
       // Members' elements lie anywhere in the document: each is asked for
       // a few members ahead.
