@@ -43,6 +43,13 @@ std::string memory() {
   return text.str();
 }
 
+// Runs one phase and prints its line.
+template <typename F>
+void phase(const char* name, F&& f) {
+  const double seconds = timed(f);
+  std::cout << name << ' ' << seconds << memory() << '\n';
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,38 +60,24 @@ int main(int argc, char** argv) {
   using namespace marovel;
   auto owned = std::make_unique<InputDocument>();
   InputDocument& input = *owned;
-  std::cout << "load_document "
-            << timed([&] { load_document(argv[1], input.document); })
-            << memory() << "\n";
+  phase("load_document", [&] { load_document(argv[1], input.document); });
   NetModel model;
   bool read = false;
-  std::cout << "read_net_document " << timed([&] {
+  phase("read_net_document", [&] {
     read = read_net_document(input.document, model, std::cerr, &input.elements);
-  }) << memory()
-            << "\n";
+  });
   if (!read) return 1;
-  std::cout << "check_consistency " << timed([&] { check_consistency(model); })
-            << memory() << "\n";
-  std::cout << "is_closed_and_mirrored "
-            << timed([&] { is_closed_and_mirrored(model); }) << memory()
-            << "\n";
-  std::cout << "index_build "
-            << timed([&] { MatchIndex index(model, RuleSet::all()); })
-            << memory() << "\n";
+  phase("check_consistency", [&] { check_consistency(model); });
+  phase("is_closed_and_mirrored", [&] { is_closed_and_mirrored(model); });
+  phase("index_build", [&] { MatchIndex index(model, RuleSet::all()); });
   std::ostringstream log, out;
-  std::cout << "run_reduction " << timed([&] {
+  phase("run_reduction", [&] {
     run_reduction(model, RuleSet::all(), 2000000, &log, out,
                   /*known_closed_and_mirrored=*/true);
-  }) << memory()
-            << "\n";
-  std::cout << "write_reduced_net " << timed([&] {
-    write_reduced_net(argv[1], argv[2], model, out, &input);
-  }) << memory()
-            << "\n";
-  std::cout << "destroy_model "
-            << timed([&] { NetModel gone = std::move(model); }) << memory()
-            << "\n";
-  std::cout << "destroy_document " << timed([&] { owned.reset(); }) << memory()
-            << "\n";
+  });
+  phase("write_reduced_net",
+        [&] { write_reduced_net(argv[1], argv[2], model, out, &input); });
+  phase("destroy_model", [&] { NetModel gone = std::move(model); });
+  phase("destroy_document", [&] { owned.reset(); });
   return 0;
 }

@@ -17,10 +17,8 @@ auto entry_at(Entries& flat, NameId name) {
 
 NameBag::NameBag(const NameBag& other)
     : flat_(other.flat_), size_(other.size_) {
-  if (other.tree_ != nullptr) {
-    tree_ = std::pmr::polymorphic_allocator<Tree>(resource())
-                .new_object<Tree>(other.tree_->begin(), other.tree_->end());
-  }
+  if (other.tree_ != nullptr)
+    tree_ = new_tree(other.tree_->begin(), other.tree_->end());
 }
 
 NameBag::NameBag(NameBag&& other) noexcept
@@ -34,8 +32,7 @@ NameBag& NameBag::operator=(const NameBag& other) {
   if (this == &other) return *this;
   clear();
   if (other.tree_ != nullptr) {
-    tree_ = std::pmr::polymorphic_allocator<Tree>(resource())
-                .new_object<Tree>(other.tree_->begin(), other.tree_->end());
+    tree_ = new_tree(other.tree_->begin(), other.tree_->end());
   } else {
     flat_.assign(other.flat_.begin(), other.flat_.end());
   }
@@ -66,8 +63,7 @@ void NameBag::drop_tree() {
 }
 
 void NameBag::make_tree() {
-  tree_ = std::pmr::polymorphic_allocator<Tree>(resource())
-              .new_object<Tree>(flat_.begin(), flat_.end());
+  tree_ = new_tree(flat_.begin(), flat_.end());
   flat_.clear();
   flat_.shrink_to_fit();
 }

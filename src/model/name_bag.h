@@ -125,6 +125,12 @@ class NameBag {
   std::pmr::memory_resource* resource() const {
     return flat_.get_allocator().resource();
   }
+  // A tree from resource() holding [first, last).
+  template <typename Iterator>
+  Tree* new_tree(Iterator first, Iterator last) {
+    return std::pmr::polymorphic_allocator<Tree>(resource())
+        .new_object<Tree>(first, last);
+  }
   void drop_tree();
   void make_tree();
 

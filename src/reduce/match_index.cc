@@ -328,7 +328,10 @@ void MatchIndex::prefetch(const SelfLoopTransitionMatch& m) const {
 }
 
 void MatchIndex::prefetch(const StepFootprint& footprint) const {
-  prefetch_names(footprint.touched_places, footprint.touched_transitions);
+  // The nodes a step touches besides its match's are the names the
+  // touched nodes gain (rules A and B, which also list the survivor); the
+  // match's own were asked for already.
+  prefetch_names(footprint.gained_by_transitions, footprint.gained_by_places);
 }
 
 size_t MatchIndex::size() const {

@@ -11,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <span>
 #include <utility>
@@ -68,8 +67,8 @@ class MatchIndex {
   void prefetch(const ParallelTransitionsMatch& match) const;
   void prefetch(const SelfLoopPlaceMatch& match) const;
   void prefetch(const SelfLoopTransitionMatch& match) const;
-  // The same for the neighbours a step touches, once its footprint is
-  // known.
+  // The same for the neighbours a step touches beyond its match, once its
+  // footprint is known.
   void prefetch(const StepFootprint& footprint) const;
 
   // Candidates held, stale ones included (for tests and measurements).

@@ -1,5 +1,6 @@
 #include "reduce/twin_groups.h"
 
+#include <algorithm>
 #include <bit>
 #include <cassert>
 #include <iterator>
