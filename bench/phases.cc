@@ -12,12 +12,11 @@
 #include <utility>
 
 #include "model/consistency.h"
+#include "model/invariants.h"
 #include "model/net_model.h"
-#include "model/step_footprint.h"
-#include "reader/load_document.h"
 #include "reader/net_reader.h"
 #include "reduce/match_index.h"
-#include "reduce/reduction.h"
+#include "reduce/reducer.h"
 #include "writer/net_writer.h"
 #include "xml/xml_document.h"
 
@@ -60,23 +59,30 @@ int main(int argc, char** argv) {
   using namespace marovel;
   auto owned = std::make_unique<InputDocument>();
   InputDocument& input = *owned;
-  phase("load_document", [&] { load_document(argv[1], input.document); });
+  std::string error;
+  phase("load_document",
+        [&] { load_xml_file(argv[1], input.document, error); });
   NetModel model;
-  bool read = false;
+  Status read;
   phase("read_net_document", [&] {
-    read = read_net_document(input.document, model, std::cerr, &input.elements);
+    read = read_net_document(input.document, model, &input.elements);
   });
-  if (!read) return 1;
+  if (!read.ok()) {
+    std::cerr << error << read.message();
+    return 1;
+  }
   phase("check_consistency", [&] { check_consistency(model); });
   phase("is_closed_and_mirrored", [&] { is_closed_and_mirrored(model); });
   phase("index_build", [&] { MatchIndex index(model, RuleSet::all()); });
   std::ostringstream log, out;
   phase("run_reduction", [&] {
-    run_reduction(model, RuleSet::all(), 2000000, &log, out,
+    run_reduction(model, RuleSet::all(), 2000000, &log,
                   /*known_closed_and_mirrored=*/true);
   });
-  phase("write_reduced_net",
-        [&] { write_reduced_net(argv[1], argv[2], model, out, &input); });
+  phase("write_reduced_net", [&] {
+    if (!write_reduced_net(argv[1], argv[2], model, out, &input).ok())
+      std::cerr << "the reduced net was not written\n";
+  });
   phase("destroy_model", [&] { NetModel gone = std::move(model); });
   phase("destroy_document", [&] { owned.reset(); });
   return 0;

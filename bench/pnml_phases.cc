@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "base/safe_file.h"
 #include "pnml/net_file_writer.h"
 #include "pnml/pnml_reader.h"
-#include "writer/safe_file.h"
 #include "xml/xml_document.h"
 
 namespace {

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -31,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   NetModel model;
-  std::ostringstream out;
-  if (!read_net_document(from_file, model, out) && out.str().empty())
-    std::abort();
+  const Status read = read_net_document(from_file, model);
+  if (!read.ok() && read.message().empty()) std::abort();
   return 0;
 }

@@ -12,6 +12,7 @@ namespace marovel::testing {
 namespace {
 
 constexpr int kRefused = 255;  // the process's -1
+constexpr int kFailed = 2;     // past the input check, no reduced net
 
 const char kLogo[] =
     "This program tries to reduce Petri net according to given "
@@ -91,7 +92,7 @@ TEST(CommandLineTest, LogIsCreatedBeforeTheReaderFails) {
   mkdir(dir.file("nets").c_str(), 0755);
   dir.write("nets/a.b.xml", "<wrong/>");
   const ToolRun run = run_tool({"-l", "nets/a.b.xml"}, dir.path());
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, kFailed);
   EXPECT_EQ(run.out, "Wrong input file\n");
   EXPECT_EQ(dir.files(),
             (std::map<std::string, std::string>{{"nets/a.b.xml", "<wrong/>"},
@@ -102,7 +103,7 @@ TEST(CommandLineTest, ExtensionlessInputGetsLogBesideIt) {
   ScratchDir dir;
   dir.write("net", "not xml");
   const ToolRun run = run_tool({"--log", "net"}, dir.path());
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, kFailed);
   EXPECT_EQ(run.out, "Can't open input file\n");
   EXPECT_NE(run.err.find("XML parsing error: 'syntax error' at line 1"),
             std::string::npos)
@@ -131,16 +132,17 @@ TEST(CommandLineTest, UnopenableLogTurnsLoggingOffSilently) {
   ScratchDir dir;
   dir.write("net.xml", kNet);
   mkdir(dir.file("net.log").c_str(), 0755);
-  const ToolRun run = run_tool({"-l", "net.xml"}, dir.path());
+  const ToolRun run = run_tool({"-l", "--rules=", "net.xml"}, dir.path());
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out.find("Wrong"), std::string::npos) << run.out;
+  EXPECT_TRUE(dir.files().contains("net_reduced.xml"));
 }
 
 TEST(CommandLineTest, EmptyOutputNameIsReportedAndTheRunGoesOn) {
   ScratchDir dir;
   dir.write("net.xml", kNet);
   const ToolRun run = run_tool({"-o", "", "net.xml"}, dir.path());
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, kFailed);
   EXPECT_EQ(run.out.rfind("Wrong output file name\n", 0), 0u) << run.out;
 }
 
@@ -150,7 +152,7 @@ TEST(CommandLineTest, NonAsciiFileNamesWorkInTheCLocale) {
   for (const std::string name : {"r\xc3\xa9seau.xml", "r\xe9seau.xml"}) {
     dir.write(name, "<wrong/>");
     const ToolRun run = run_tool({"-l", name}, dir.path());
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, kFailed);
     EXPECT_EQ(run.out, "Wrong input file\n");
     const std::string log = name.substr(0, name.size() - 3) + "log";
     EXPECT_TRUE(dir.files().contains(log)) << log;

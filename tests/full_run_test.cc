@@ -149,7 +149,7 @@ TEST(FullRunTest, FailedSavesAreReportedAndKeepTheOldOutput) {
     const long limit = std::string(output) == "kept.xml" ? 300 : 0;
     const ToolRun run =
         run_tool({"-o", output, "chain.xml"}, dir.path(), limit);
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out,
               "\n p_map size :1\n t_map size :0Can't write output file\n");
     EXPECT_NE(run.err.find("can't open file"), std::string::npos) << run.err;
@@ -167,6 +167,7 @@ TEST(FullRunTest, WriterFailureLeavesNoFile) {
   dir.write("chain.xml", net);
   dir.write("chain_reduced.xml", "old output");
   const ToolRun run = run_tool({"chain.xml"}, dir.path());
+  EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "\n p_map size :1\n t_map size :0Inconsistent xml's 3\n");
   EXPECT_EQ(read_file(dir.file("chain_reduced.xml")), "old output");
   EXPECT_EQ(dir.files().size(), 2u);

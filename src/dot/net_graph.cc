@@ -2,9 +2,9 @@
 
 #include <unordered_map>
 
-#include "reader/find_attribute.h"
-#include "reader/net_reader.h"
-#include "text/quoted.h"
+#include "base/quoted.h"
+#include "netfile/net_file.h"
+#include "xml/xml_lookup.h"
 
 namespace marovel {
 namespace {
@@ -87,17 +87,20 @@ bool read_list(const XmlNode* root, std::string_view list_name,
 bool read_net_graph(const XmlDocument& doc, NetGraph& graph,
                     std::string& error) {
   const XmlNode* root = doc.root();
-  if (root == nullptr || root->name != "petrinet") {
+  if (root == nullptr || root->name != kNetRoot) {
     error = "not a marovel net file: the root element is " +
             quoted(root == nullptr ? "" : root->name) + ", not 'petrinet'";
     return false;
   }
   NameIndex places;
   NameIndex transitions;
-  if (!read_list(root, "placelist", graph.places, places, error) ||
-      !read_list(root, "transitionlist", graph.transitions, transitions, error))
+  if (!read_list(root, list_element_name(NetList::kPlaces), graph.places,
+                 places, error) ||
+      !read_list(root, list_element_name(NetList::kTransitions),
+                 graph.transitions, transitions, error))
     return false;
-  const XmlNode* edges = find_child_element(root, "edgelist");
+  const XmlNode* edges =
+      find_child_element(root, list_element_name(NetList::kEdges));
   if (edges == nullptr) {
     error = "not a marovel net file: it has no edgelist";
     return false;
@@ -135,9 +138,9 @@ bool read_net_graph(const XmlDocument& doc, NetGraph& graph,
       arc.weight = parse_multiplicity(*text).value_or(1);
     if (arc.weight <= 0) continue;  // marovel enters no arc for it
 
-    const uint64_t key = (static_cast<uint64_t>(arc.place) << 32) |
-                         (static_cast<uint64_t>(arc.transition) << 1) |
-                         (arc.to_transition ? 1 : 0);
+    const uint64_t key =
+        arc_key(static_cast<uint32_t>(arc.place),
+                static_cast<uint32_t>(arc.transition), arc.to_transition);
     const auto [slot, added] = arc_index.try_emplace(key, graph.arcs.size());
     if (added)
       graph.arcs.push_back(arc);

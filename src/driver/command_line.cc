@@ -7,6 +7,8 @@
 #include <limits>
 #include <memory>
 
+#include "base/version.h"
+
 namespace marovel {
 namespace {
 
@@ -29,8 +31,8 @@ const wxCmdLineEntryDesc kCommandLineTable[] = {
 
 const char kLogo[] =
     "This program tries to reduce Petri net according to given "
-    "transformations.  marovel 0.1, a command-line build by the marovel "
-    "developers.";
+    "transformations.  " MAROVEL_VERSION_LINE
+    ", a command-line build by the marovel developers.";
 
 // Invalid UTF-8 bytes map to a private-use range and back, so no file name
 // is lost whatever the locale.
@@ -162,6 +164,7 @@ CommandLine parse_command_line(const std::vector<wxString>& args) {
   long steps = 0;
   if (parser.Found("steps", &steps)) line.steps = static_cast<int32_t>(steps);
   line.log = parser.Found("l");
+  line.verbose = parser.Found("v");
   return line;
 }
 

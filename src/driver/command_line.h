@@ -21,6 +21,7 @@ struct CommandLine {
   std::optional<wxString> rules;
   std::optional<int32_t> steps;
   bool log = false;
+  bool verbose = false;
 };
 
 // Converts the process arguments to strings so that the bytes of any file

@@ -1,23 +1,45 @@
 #include "driver/run.h"
 
 #include <wx/init.h>
+#include <wx/log.h>
 
+#include <chrono>
 #include <clocale>
-#include <memory>
+#include <new>
 
+#include "base/file_identity.h"
+#include "base/quoted.h"
 #include "driver/command_line.h"
 #include "driver/file_names.h"
+#include "driver/run_summary.h"
 #include "driver/settings.h"
 #include "model/net_model.h"
+#include "model/net_summary.h"
 #include "reader/net_reader.h"
-#include "reduce/reduction.h"
+#include "reduce/reducer.h"
 #include "writer/net_writer.h"
 
 namespace marovel {
 namespace {
 
-constexpr int kRefused = -1;
-constexpr int kRan = 1;
+constexpr int kRefused = -1;               // the run did not start
+constexpr int kRan = 1;                    // the reduced net was written, or -h
+constexpr int kFailed = kFailedRunStatus;  // started, wrote no reduced net
+
+// Initialises the base library for the life of the object.
+class WxLibrary {
+ public:
+  WxLibrary() : ok_(wxInitialize()) {}
+  ~WxLibrary() {
+    if (ok_) wxUninitialize();
+  }
+  WxLibrary(const WxLibrary&) = delete;
+  WxLibrary& operator=(const WxLibrary&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
 
 // Sets the flag of every rule whose letter `letters` holds in either case.
 RuleSet rules_from_letters(const wxString& letters) {
@@ -33,8 +55,98 @@ RuleSet rules_from_letters(const wxString& letters) {
   return rules;
 }
 
+// Shows a failed phase: the library's or the system's reason through the
+// library's logging, then the system's own message on `out`, or on `err`
+// for the failures that have no message of the original set.
+void report(const Status& status, std::ostream& out, std::ostream& err) {
+  if (!status.detail().empty())
+    wxLogError("%s", wxString::FromUTF8(status.detail()));
+  if (status.code() == Status::Code::kLimit) {
+    err << "marovel: " << status.message() << "\n";
+  } else {
+    out << status.message();
+  }
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+enum class Phase { kRead, kReduce, kWrite };
+
+const char* phase_name(Phase phase) {
+  switch (phase) {
+    case Phase::kRead:
+      return "reading the net";
+    case Phase::kReduce:
+      return "reducing the net";
+    case Phase::kWrite:
+      return "writing the reduced net";
+  }
+  return "";
+}
+
+// Reads, reduces and writes; returns the exit status. `phase` tells, should
+// memory run out, how far the run got.
+int run_phases(Settings& settings, const std::string& input_path, Phase& phase,
+               RunSummary& summary, std::ostream& out, std::ostream& err) {
+  using Clock = std::chrono::steady_clock;
+  phase = Phase::kRead;
+  Clock::time_point start = Clock::now();
+  NetModel model;
+  InputDocument input;
+  const Status read = read_net(input_path, model, input);
+  summary.read_seconds = seconds_since(start);
+  if (!read.ok()) {
+    report(read, out, err);
+    const XmlNode* root = input.document.root();
+    if (root != nullptr && root->name == "pnml")
+      err << "marovel: " << quoted(input_path)
+          << " is a PNML file: convert it with pnml2net first, then reduce "
+             "the net file it writes\n";
+    return kFailed;
+  }
+  summary.input = size_of(model);
+
+  phase = Phase::kReduce;
+  start = Clock::now();
+  const ReductionReport reduction =
+      run_reduction(model, settings.rules, settings.max_steps,
+                    settings.log_enabled ? &settings.reduction_log : nullptr,
+                    /*known_closed_and_mirrored=*/true);
+  summary.reduce_seconds = seconds_since(start);
+  for (const ReductionReport::Fault& fault : reduction.faults)
+    out << fault_message(fault);
+  summary.reduction = reduction;
+  summary.max_steps = settings.max_steps;
+  summary.left = size_of(model);
+  summary.largest = largest_aggregate(model);
+  if (summary.largest)
+    summary.largest_name = std::string(model.name(summary.largest->name));
+
+  phase = Phase::kWrite;
+  start = Clock::now();
+  out << "\n p_map size :" << model.p_map.size()
+      << "\n t_map size :" << model.t_map.size();
+  const std::string output_path =
+      to_native_bytes(settings.output_file_name.GetFullPath());
+  const Status written =
+      write_reduced_net(input_path, output_path, model, out, &input);
+  summary.write_seconds = seconds_since(start);
+  if (!written.ok()) {
+    report(written, out, err);
+    return kFailed;
+  }
+  summary.output = output_path;
+  // A reduction that found the net inconsistent wrote a net that cannot be
+  // trusted: the run failed, though its output stands.
+  return reduction.faults.empty() ? kRan : kFailed;
+}
+
 // Everything between a successful initialisation and the shutdown.
-int run_initialised(int argc, char** argv, std::ostream& out) {
+int run_initialised(int argc, char** argv, std::ostream& out,
+                    std::ostream& err) {
   const CommandLine line = parse_command_line(arguments_from_bytes(argc, argv));
   if (line.status == CommandLine::Status::kHelp) return kRan;
   if (line.status == CommandLine::Status::kError) {
@@ -76,29 +188,35 @@ int run_initialised(int argc, char** argv, std::ostream& out) {
     if (settings.reduction_log.fail()) settings.log_enabled = false;
   }
 
-  NetModel model;
-  InputDocument input;
-  if (read_net(input_path, model, input, out) &&
-      run_reduction(model, settings.rules, settings.max_steps,
-                    settings.log_enabled ? &settings.reduction_log : nullptr,
-                    out, /*known_closed_and_mirrored=*/true)) {
-    write_reduced_net(input_path,
-                      to_native_bytes(settings.output_file_name.GetFullPath()),
-                      model, out, &input);
+  Phase phase = Phase::kRead;
+  RunSummary summary;
+  int status = kFailed;
+  try {
+    status = run_phases(settings, input_path, phase, summary, out, err);
+  } catch (const std::bad_alloc&) {
+    // What the phase had begun is dropped on the way here: the output is
+    // left as it was.
+    out.flush();
+    err << "marovel: out of memory while " << phase_name(phase) << "\n";
+    return kFailed;
   }
-  return kRan;
+  if (line.verbose) {
+    out.flush();
+    print_run_summary(summary, err);
+  }
+  return status;
 }
 
 }  // namespace
 
-int run_marovel(int argc, char** argv, std::ostream& out) {
+int run_marovel(int argc, char** argv, std::ostream& out, std::ostream& err) {
   // Arguments, file names and messages are UTF-8 whatever the environment
   // says; the date and numbers keep the C locale.
   std::setlocale(LC_CTYPE, "C.UTF-8");
-  if (!wxInitialize()) return kRefused;
-  const int status = run_initialised(argc, argv, out);
+  WxLibrary library;
+  if (!library.ok()) return kRefused;
+  const int status = run_initialised(argc, argv, out, err);
   out.flush();
-  wxUninitialize();
   return status;
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+#include "base/prefetch.h"
 #include "model/name_table.h"
 
 namespace marovel {
@@ -46,7 +47,7 @@ class Aggregates {
   }
 
   // Hints that `id`'s aggregate is about to change.
-  void prefetch(NameId id) const { __builtin_prefetch(&next_[id]); }
+  void prefetch(NameId id) const { prefetch_memory(&next_[id]); }
 
  private:
   // The members an aggregate gained by moves form a ring through next_:

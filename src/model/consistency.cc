@@ -1,6 +1,6 @@
 #include "model/consistency.h"
 
-#include "model/run_both.h"
+#include "base/run_both.h"
 
 namespace marovel {
 namespace {
@@ -17,11 +17,11 @@ bool closed_over(const NodeMap& nodes, const NodeMap& others) {
 
 }  // namespace
 
-bool check_consistency(const NetModel& model) {
+bool check_consistency(const NetModel& model, TwoCores cores) {
   // Both halves only read: on a large net they run at once.
   bool transitions_closed = false, places_closed = false;
   run_both(
-      model.p_map.size() + model.t_map.size() >= kItemsWorthAThread,
+      cores.worth(model.p_map.size() + model.t_map.size()),
       [&] { transitions_closed = closed_over(model.t_map, model.p_map); },
       [&] { places_closed = closed_over(model.p_map, model.t_map); });
   return transitions_closed && places_closed;

@@ -3,11 +3,12 @@
 #ifndef MAROVEL_MODEL_CONSISTENCY_H_
 #define MAROVEL_MODEL_CONSISTENCY_H_
 
+#include "base/run_both.h"
 #include "model/net_model.h"
 
 namespace marovel {
 
-bool check_consistency(const NetModel& model);
+bool check_consistency(const NetModel& model, TwoCores cores = {});
 
 }  // namespace marovel
 

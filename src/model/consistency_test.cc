@@ -8,8 +8,8 @@ namespace {
 TEST(ConsistencyTest, EmptyModelAndArclessNodesAreConsistent) {
   NetModel model(NameTable{"p", "t"});
   EXPECT_TRUE(check_consistency(model));
-  node_at(model.p_map, model.id("p"));
-  node_at(model.t_map, model.id("t"));
+  model.p_map.at(model.id("p"));
+  model.t_map.at(model.id("t"));
   EXPECT_TRUE(check_consistency(model));
 }
 
@@ -17,11 +17,11 @@ TEST(ConsistencyTest, DetectsNamesMissingFromTheOtherMap) {
   NetModel model(NameTable{"p", "t"});
   const NameId p = model.id("p");
   const NameId t = model.id("t");
-  node_at(model.p_map, p).out.insert(t);
-  node_at(model.t_map, t).in.insert(p);
+  model.p_map.at(p).out.insert(t);
+  model.t_map.at(t).in.insert(p);
   EXPECT_TRUE(check_consistency(model));
   // Multiplicities may disagree: only closure is checked.
-  node_at(model.t_map, t).in.insert(p, 4);
+  model.t_map.at(t).in.insert(p, 4);
   EXPECT_TRUE(check_consistency(model));
 
   NetModel no_place = model;
@@ -36,29 +36,29 @@ TEST(ConsistencyTest, DetectsNamesMissingFromTheOtherMap) {
 TEST(ConsistencyTest, ANameThatIsBothKindsPasses) {
   NetModel model(NameTable{"x"});
   const NameId x = model.id("x");
-  node_at(model.p_map, x).out.insert(x);
-  node_at(model.t_map, x).in.insert(x);
+  model.p_map.at(x).out.insert(x);
+  model.t_map.at(x).in.insert(x);
   EXPECT_TRUE(check_consistency(model));
 }
 
 TEST(NetModelTest, FindNeverCreatesButIndexedAccessDoes) {
   NetModel model(NameTable{"a", "t", "z"});
   const NameId t = model.id("t");
-  EXPECT_EQ(find_node(model.t_map, t), nullptr);
+  EXPECT_EQ(model.t_map.find(t), nullptr);
   EXPECT_TRUE(model.t_map.empty());
-  node_at(model.t_map, t).out.insert(model.id("z"));
+  model.t_map.at(t).out.insert(model.id("z"));
   EXPECT_EQ(model.t_map.size(), 1u);
-  ASSERT_NE(find_node(model.t_map, t), nullptr);
+  ASSERT_NE(model.t_map.find(t), nullptr);
   EXPECT_EQ(model.t_map.erase(t), 1u);
   EXPECT_EQ(model.t_map.erase(t), 0u);
   // Created again, a node starts with empty bags.
-  EXPECT_TRUE(node_at(model.t_map, t).out.empty());
+  EXPECT_TRUE(model.t_map.at(t).out.empty());
 }
 
 TEST(NetModelTest, WalksKeysInNameOrderAndSurvivesMoves) {
   NetModel model(NameTable{"c", "a", "b", "d"});
   for (const char* name : {"d", "a", "c"})
-    node_at(model.p_map, model.id(name)).in.insert(model.id("b"), 2);
+    model.p_map.at(model.id(name)).in.insert(model.id("b"), 2);
   model.p_map.erase(model.id("c"));
   NetModel moved = std::move(model);
   NetModel assigned;

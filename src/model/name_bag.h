@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/prefetch.h"
 #include "model/name_table.h"
 
 namespace marovel {
@@ -102,7 +103,7 @@ class NameBag {
 
   // Hints that the entries are about to be read.
   void prefetch() const {
-    if (tree_ == nullptr) __builtin_prefetch(flat_.data());
+    if (tree_ == nullptr) prefetch_memory(flat_.data());
   }
 
   // Calls f(name) once per occurrence, in name order.

@@ -83,8 +83,11 @@ TEST(NameBagTest, ManyNamesKeepOrderCountsAndEquality) {
   }
   EXPECT_EQ(total, big.size());
   EXPECT_EQ(big.first(), 0u);
-  for (NameId n = 0; n < 100; ++n)
-    if (n != 40 && n != 3) EXPECT_GT(big.erase(n), 0u);
+  for (NameId n = 0; n < 100; ++n) {
+    if (n != 40 && n != 3) {
+      EXPECT_GT(big.erase(n), 0u);
+    }
+  }
   small.insert(40, big.count(40));
   small.insert(3, big.count(3));
   EXPECT_TRUE(big == small);

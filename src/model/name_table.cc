@@ -6,7 +6,8 @@
 #include <limits>
 #include <utility>
 
-#include "model/run_both.h"
+#include "base/prefetch.h"
+#include "base/run_both.h"
 
 namespace marovel {
 
@@ -16,7 +17,7 @@ NameTable::NameTable(const std::vector<std::string_view>& names) {
 }
 
 NameTable::NameTable(const std::vector<std::string_view>& names,
-                     std::vector<NameId>& ids) {
+                     std::vector<NameId>& ids, TwoCores cores) {
   assert(names.size() < std::numeric_limits<NameId>::max());
   // Each name with its position and its first eight bytes as a big-endian
   // number, zero-padded: comparing those numbers compares the prefixes as
@@ -45,7 +46,7 @@ NameTable::NameTable(const std::vector<std::string_view>& names,
   const auto middle =
       sorted.begin() + static_cast<ptrdiff_t>(sorted.size() / 2);
   run_both(
-      sorted.size() >= kItemsWorthAThread,
+      cores.worth(sorted.size()),
       [&] { std::sort(middle, sorted.end(), before); },
       [&] { std::sort(sorted.begin(), middle, before); });
   std::inplace_merge(sorted.begin(), middle, sorted.end(), before);
@@ -59,8 +60,8 @@ NameTable::NameTable(const std::vector<std::string_view>& names,
   constexpr size_t kAhead = 16;
   for (size_t k = 0; k < sorted.size(); ++k) {
     if (k + kAhead < sorted.size()) {
-      __builtin_prefetch(sorted[k + kAhead].name.data());
-      __builtin_prefetch(&ids[sorted[k + kAhead].position]);
+      prefetch_memory(sorted[k + kAhead].name.data());
+      prefetch_memory(&ids[sorted[k + kAhead].position]);
     }
     const std::string_view name = sorted[k].name;
     if (k == 0 || name != sorted[k - 1].name) {
@@ -109,7 +110,7 @@ void NameTable::build_index() {
     const NameId count = std::min<NameId>(kBatch, size() - start);
     for (NameId k = 0; k < count; ++k) {
       hashes[k] = hash_of((*this)[start + k]);
-      __builtin_prefetch(&slots_[hashes[k] & mask]);
+      prefetch_memory(&slots_[hashes[k] & mask]);
     }
     for (NameId k = 0; k < count; ++k) {
       size_t slot = hashes[k] & mask;
@@ -140,16 +141,16 @@ void NameTable::find_all(std::span<const std::string_view> names,
     // next one needs: the slot, then the name's start, then its text.
     for (size_t k = 0; k < count; ++k) {
       hashes[k] = hash_of(names[start + k]);
-      __builtin_prefetch(&slots_[hashes[k] & mask]);
+      prefetch_memory(&slots_[hashes[k] & mask]);
     }
     for (size_t k = 0; k < count; ++k) {
       const uint64_t entry = slots_[hashes[k] & mask];
-      if (entry != 0) __builtin_prefetch(&starts_[(entry & 0xffffffff) - 1]);
+      if (entry != 0) prefetch_memory(&starts_[(entry & 0xffffffff) - 1]);
     }
     for (size_t k = 0; k < count; ++k) {
       const uint64_t entry = slots_[hashes[k] & mask];
       if (entry != 0)
-        __builtin_prefetch(text_.data() + starts_[(entry & 0xffffffff) - 1]);
+        prefetch_memory(text_.data() + starts_[(entry & 0xffffffff) - 1]);
     }
     for (size_t k = 0; k < count; ++k)
       ids[start + k] = find_hashed(names[start + k], hashes[k]);

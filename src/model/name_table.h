@@ -14,7 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "xml/huge_page_resource.h"
+#include "base/huge_page_resource.h"
+#include "base/prefetch.h"
+#include "base/run_both.h"
 
 namespace marovel {
 
@@ -25,9 +27,11 @@ class NameTable {
   NameTable() = default;
   // The distinct names among `names` (any order, repeats allowed), copied.
   explicit NameTable(const std::vector<std::string_view>& names);
-  // The same, setting `ids[k]` to the id of `names[k]`.
+  // The same, setting `ids[k]` to the id of `names[k]`; large tables are
+  // sorted on both cores when `cores` says so.
+  // REQUIRES: names.size() < 2^32.
   NameTable(const std::vector<std::string_view>& names,
-            std::vector<NameId>& ids);
+            std::vector<NameId>& ids, TwoCores cores = {});
   NameTable(std::initializer_list<std::string_view> names)
       : NameTable(std::vector<std::string_view>(names)) {}
 
@@ -46,9 +50,9 @@ class NameTable {
   std::optional<NameId> find(std::string_view name) const;
   // Hints that name `id` is about to be read: prefetch_start() a little
   // ahead of prefetch_text(), which reads where the start points.
-  void prefetch_start(NameId id) const { __builtin_prefetch(&starts_[id]); }
+  void prefetch_start(NameId id) const { prefetch_memory(&starts_[id]); }
   void prefetch_text(NameId id) const {
-    __builtin_prefetch(text_.data() + starts_[id]);
+    prefetch_memory(text_.data() + starts_[id]);
   }
   // find() for each of `names` into `ids` (of the same size). Looks up many
   // names at once so that their cache misses overlap rather than follow one

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "xml/huge_page_resource.h"
+#include "base/huge_page_resource.h"
 
 namespace marovel {
 

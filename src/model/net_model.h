@@ -15,10 +15,11 @@
 #include <utility>
 #include <vector>
 
+#include "base/huge_page_resource.h"
+#include "base/prefetch.h"
 #include "model/aggregates.h"
 #include "model/name_bag.h"
 #include "model/name_table.h"
-#include "xml/huge_page_resource.h"
 
 namespace marovel {
 
@@ -64,10 +65,10 @@ class NodeMap {
   NetNode& at(NameId name);
   // Hints that `name`'s slot, then its node, is about to be used, so that
   // a walk over many nodes can fetch them ahead of time.
-  void prefetch_slot(NameId name) const { __builtin_prefetch(&slot_[name]); }
+  void prefetch_slot(NameId name) const { prefetch_memory(&slot_[name]); }
   void prefetch_node(NameId name) const {
     if (slot_[name] != kNoSlot)
-      __builtin_prefetch(&nodes_[slot_[name] & ~kAbsent]);
+      prefetch_memory(&nodes_[slot_[name] & ~kAbsent]);
   }
   // Reads the node: best once prefetch_node() has fetched it.
   void prefetch_bags(NameId name) const {
@@ -134,6 +135,12 @@ class NodeMap {
   size_t size_ = 0;
 };
 
+enum class NodeKind : uint8_t { kPlace, kTransition };
+
+inline NodeKind other_kind(NodeKind kind) {
+  return kind == NodeKind::kPlace ? NodeKind::kTransition : NodeKind::kPlace;
+}
+
 struct NetModel {
   NetModel() = default;
   // A model with no nodes over the names of `table`, each name the sole
@@ -148,22 +155,20 @@ struct NetModel {
   }
   std::string_view name(NameId id) const { return names[id]; }
 
+  // p_map for places, t_map for transitions.
+  NodeMap& nodes(NodeKind kind) {
+    return kind == NodeKind::kPlace ? p_map : t_map;
+  }
+  const NodeMap& nodes(NodeKind kind) const {
+    return kind == NodeKind::kPlace ? p_map : t_map;
+  }
+
   NameTable names;
   NodeMap p_map;
   NodeMap t_map;
   // By name; a removed node's entry stays.
   Aggregates aggregates;
 };
-
-// Indexed access: the node of that name, created with empty bags when the
-// name is not a key (as the reader and the rules' neighbour updates need).
-inline NetNode& node_at(NodeMap& map, NameId name) { return map.at(name); }
-
-// The node of that name, or nullptr; never creates.
-inline const NetNode* find_node(const NodeMap& map, NameId name) {
-  return map.find(name);
-}
-inline NetNode* find_node(NodeMap& map, NameId name) { return map.find(name); }
 
 }  // namespace marovel
 

@@ -53,13 +53,11 @@ TEST(NetFileWriterTest, MarovelReadsTheFileBack) {
   std::string error;
   ASSERT_TRUE(load_xml_string(out.str(), doc, error)) << error;
   NetModel model;
-  std::ostringstream messages;
-  ASSERT_TRUE(read_net_document(doc, model, messages)) << messages.str();
+  const Status status = read_net_document(doc, model);
+  ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ(model.p_map.size(), 2u);
-  EXPECT_EQ(find_node(model.p_map, model.id("p1"))->out.count(model.id("t1")),
-            1u);
-  EXPECT_EQ(find_node(model.t_map, model.id("t1"))->out.count(model.id("p2")),
-            7u);
+  EXPECT_EQ(model.p_map.find(model.id("p1"))->out.count(model.id("t1")), 1u);
+  EXPECT_EQ(model.t_map.find(model.id("t1"))->out.count(model.id("p2")), 7u);
 }
 
 }  // namespace

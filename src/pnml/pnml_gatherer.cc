@@ -4,9 +4,9 @@
 #include <functional>
 #include <limits>
 
+#include "base/huge_page_resource.h"
+#include "base/quoted.h"
 #include "pnml/pnml_values.h"
-#include "text/quoted.h"
-#include "xml/huge_page_resource.h"
 
 namespace marovel {
 namespace {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xml/huge_page_resource.h"
+#include "base/huge_page_resource.h"
 
 namespace marovel {
 

@@ -8,9 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/huge_page_resource.h"
+#include "base/quoted.h"
+#include "netfile/net_file.h"
 #include "pnml/id_index.h"
-#include "text/quoted.h"
-#include "xml/huge_page_resource.h"
 
 namespace marovel {
 namespace {
@@ -193,7 +194,9 @@ class Resolver {
       const size_t place = to_transition ? source->index : target->index;
       const size_t transition = to_transition ? target->index : source->index;
       const auto [slot, added] = merged_at.try_emplace(
-          arc_key(place, transition, to_transition), net_.arcs.size());
+          arc_key(static_cast<uint32_t>(place),
+                  static_cast<uint32_t>(transition), to_transition),
+          net_.arcs.size());
       if (added) {
         net_.arcs.push_back(
             PtArc{place, transition, to_transition, arc.weight});
@@ -210,12 +213,6 @@ class Resolver {
       return fail("the net " + quoted(net_.id) +
                   " has no arcs, and marovel's nets need at least one");
     return true;
-  }
-
-  // One key per place, transition and direction.
-  static uint64_t arc_key(size_t place, size_t transition, bool to_transition) {
-    return (static_cast<uint64_t>(place) << 32) |
-           (static_cast<uint64_t>(transition) << 1) | (to_transition ? 1 : 0);
   }
 
   const PnmlNetParts& parts_;

@@ -1,69 +1,36 @@
 #include "reader/net_reader.h"
 
 #include <algorithm>
-#include <cctype>
-#include <limits>
 #include <span>
 #include <vector>
 
+#include "base/run_both.h"
 #include "model/consistency.h"
-#include "model/run_both.h"
-#include "reader/find_attribute.h"
-#include "reader/load_document.h"
+#include "xml/xml_lookup.h"
 
 namespace marovel {
 namespace {
 
-struct ListMessages {
-  std::string_view list;
-  const char* not_found;
-  const char* empty;
-  const char* no_name;
-};
-
-constexpr ListMessages kPlaces = {"placelist", "No placelist found\n",
-                                  "No places found\n",
-                                  "Can't find the place name\n"};
-constexpr ListMessages kTransitions = {
-    "transitionlist", "No transitionlist found\n", "No transitions found\n",
-    "Can't find the transition name\n"};
+Status fault(const char* message) {
+  return Status::error(Status::Code::kInvalidInput, message);
+}
 
 // Declares every member of one list: its name joins `declared`, a view into
-// the loaded document, and the member joins `members`. Returns false after
-// printing the list's message.
-bool declare_list(const XmlNode* root, const ListMessages& messages,
-                  std::vector<std::string_view>& declared,
-                  std::vector<const XmlNode*>& members, std::ostream& out) {
-  const XmlNode* list = find_child_element(root, messages.list);
-  if (list == nullptr) {
-    out << messages.not_found;
-    return false;
-  }
-  if (list->first_child == nullptr) {
-    out << messages.empty;
-    return false;
-  }
-  for (const XmlNode* member = list->first_child; member != nullptr;
+// the loaded document, and the member joins `members`.
+Status declare_list(const XmlNode& root, NetList list,
+                    std::vector<std::string_view>& declared,
+                    std::vector<const XmlNode*>& members) {
+  const XmlNode* found = nullptr;
+  if (Status status = find_net_list(root, list, found); !status.ok())
+    return status;
+  for (const XmlNode* member = found->first_child; member != nullptr;
        member = member->next_sibling) {
     const auto name = find_attribute(member, "name");
-    if (!name) {
-      out << messages.no_name;
-      return false;
-    }
+    if (!name) return fault(missing_name_message(list));
     declared.push_back(*name);
     members.push_back(member);
   }
-  return true;
-}
-
-// By name id, the first of `members` bearing each name; `ids` holds the id
-// of each member's name.
-std::vector<const XmlNode*> first_by_name(
-    std::span<const XmlNode* const> members, const NameId* ids, size_t names) {
-  std::vector<const XmlNode*> index(names, nullptr);
-  for (size_t k = 0; k < members.size(); ++k)
-    if (index[ids[k]] == nullptr) index[ids[k]] = members[k];
-  return index;
+  return Status();
 }
 
 // Which lists declare a name: a name may be a place and a transition both.
@@ -156,22 +123,16 @@ EdgeFault read_edge_run(std::span<const XmlNode* const> edges,
 // content does not depend on the order of its insertions. Both halves of
 // the list are classified at once, then both maps filled at once, each
 // from every arc in list order.
-bool read_edges(const XmlNode* root, const std::vector<uint8_t>& declared,
-                NetModel& model, std::ostream& out) {
-  const XmlNode* list = find_child_element(root, "edgelist");
-  if (list == nullptr) {
-    out << "No edgelist found\n";
-    return false;
-  }
-  if (list->first_child == nullptr) {
-    out << "No edges found\n";
-    return false;
-  }
+Status read_edges(const XmlNode& root, const std::vector<uint8_t>& declared,
+                  NetModel& model, TwoCores cores) {
+  const XmlNode* list = nullptr;
+  if (Status status = find_net_list(root, NetList::kEdges, list); !status.ok())
+    return status;
   std::vector<const XmlNode*> edges;
   for (const XmlNode* edge = list->first_child; edge != nullptr;
        edge = edge->next_sibling)
     edges.push_back(edge);
-  const bool threaded = edges.size() >= kItemsWorthAThread;
+  const bool threaded = cores.worth(edges.size());
 
   const std::span<const XmlNode* const> all(edges);
   const size_t half = edges.size() / 2;
@@ -204,7 +165,7 @@ bool read_edges(const XmlNode* root, const std::vector<uint8_t>& declared,
     for (const std::vector<Arc>* arcs : {&first_arcs, &second_arcs})
       for (const Arc& arc : *arcs) used[node_of(arc)] = true;
     for (NameId name = 0; name < used.size(); ++name)
-      if (used[name]) node_at(map, name);
+      if (used[name]) map.at(name);
     for (const std::vector<Arc>* arcs : {&first_arcs, &second_arcs}) {
       // The nodes lie anywhere in memory: each is asked for a few arcs
       // ahead, its slot first.
@@ -216,7 +177,7 @@ bool read_edges(const XmlNode* root, const std::vector<uint8_t>& declared,
           map.prefetch_node(node_of((*arcs)[k + kNodesAhead]));
         const Arc& arc = (*arcs)[k];
         const bool source_side = arc.from_place == places;
-        NetNode& node = node_at(map, node_of(arc));
+        NetNode& node = map.at(node_of(arc));
         if (source_side) {
           node.out.insert(arc.to, arc.weight);
         } else {
@@ -227,91 +188,61 @@ bool read_edges(const XmlNode* root, const std::vector<uint8_t>& declared,
   };
   run_both(
       threaded, [&] { fill(false); }, [&] { fill(true); });
-  out << message_of(fault);
-  return fault == EdgeFault::kNone;
+  if (fault != EdgeFault::kNone) return ::marovel::fault(message_of(fault));
+  return Status();
 }
 
 }  // namespace
 
-const XmlNode* find_child_element(const XmlNode* parent,
-                                  std::string_view name) {
-  for (const XmlNode* child = parent->first_child; child != nullptr;
-       child = child->next_sibling)
-    if (child->is_element() && child->name == name) return child;
-  return nullptr;
-}
-
-std::optional<int32_t> parse_multiplicity(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-    negative = text[i++] == '-';
-  if (i == text.size()) return std::nullopt;
-  // Accumulate as a negative number so that the smallest int32 fits.
-  int64_t value = 0;
-  constexpr int64_t kLimit = int64_t{1} << 31;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > kLimit) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
-  return static_cast<int32_t>(value);
-}
-
-bool read_net_document(const XmlDocument& doc, NetModel& model,
-                       std::ostream& out, ElementIndex* elements) {
+Status read_net_document(const XmlDocument& doc, NetModel& model,
+                         ElementIndex* elements, TwoCores cores) {
   const XmlNode* root = doc.root();
-  if (root == nullptr || root->name != "petrinet") {
-    out << "Wrong input file\n";
-    return false;
-  }
+  if (root == nullptr || root->name != kNetRoot)
+    return fault("Wrong input file\n");
   // What was read before a fault stays in the model, as if entered as read.
   std::vector<std::string_view> names;
   std::vector<const XmlNode*> members;
-  bool declared_all = declare_list(root, kPlaces, names, members, out);
+  Status declared_all = declare_list(*root, NetList::kPlaces, names, members);
   const size_t places_declared = names.size();
-  declared_all =
-      declared_all && declare_list(root, kTransitions, names, members, out);
+  if (declared_all.ok())
+    declared_all = declare_list(*root, NetList::kTransitions, names, members);
+  if (names.size() > kMaxNames)
+    return Status::error(Status::Code::kLimit,
+                         "the net declares more than " +
+                             std::to_string(kMaxNames) +
+                             " places and transitions, more than can be read");
   std::vector<NameId> ids;
-  model = NetModel(NameTable(names, ids));
-  if (!declared_all) return false;
+  model = NetModel(NameTable(names, ids, cores));
+  if (!declared_all.ok()) return declared_all;
 
   std::vector<uint8_t> declared(model.names.size(), 0);
   for (size_t k = 0; k < ids.size(); ++k)
     declared[ids[k]] |= k < places_declared ? kAsPlace : kAsTransition;
-  if (!read_edges(root, declared, model, out)) return false;
-  if (!check_consistency(model)) {
-    out << "\nNet inconsistent after input\n";
-    return false;
-  }
+  if (Status status = read_edges(*root, declared, model, cores); !status.ok())
+    return status;
+  if (!check_consistency(model, cores))
+    return fault("\nNet inconsistent after input\n");
   if (elements != nullptr) {
     const std::span<const XmlNode* const> all(members);
-    elements->places = first_by_name(all.first(places_declared), ids.data(),
-                                     model.names.size());
+    const std::vector<std::optional<NameId>> found(ids.begin(), ids.end());
+    const std::span<const std::optional<NameId>> all_ids(found);
+    elements->places =
+        index_by_name(all.first(places_declared),
+                      all_ids.first(places_declared), model.names.size());
     elements->transitions =
-        first_by_name(all.subspan(places_declared),
-                      ids.data() + places_declared, model.names.size());
+        index_by_name(all.subspan(places_declared),
+                      all_ids.subspan(places_declared), model.names.size());
   }
-  return true;
+  return Status();
 }
 
-bool read_net(const std::string& path, NetModel& model, std::ostream& out) {
-  InputDocument input;
-  return read_net(path, model, input, out);
-}
-
-bool read_net(const std::string& path, NetModel& model, InputDocument& input,
-              std::ostream& out) {
-  if (!load_document(path, input.document)) {
-    out << "Can't open input file\n";
-    return false;
-  }
-  return read_net_document(input.document, model, out, &input.elements);
+Status read_net(const std::string& path, NetModel& model, InputDocument& input,
+                TwoCores cores) {
+  std::string error;
+  if (!load_xml_file(path, input.document, error))
+    return Status::error(Status::Code::kIoError, "Can't open input file\n",
+                         error);
+  return read_net_document(input.document, model, &input.elements, cores);
 }
 
 }  // namespace marovel

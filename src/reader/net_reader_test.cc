@@ -1,7 +1,6 @@
 #include "reader/net_reader.h"
 
 #include <gtest/gtest.h>
-#include <wx/log.h>
 
 #include <sstream>
 #include <string>
@@ -20,9 +19,9 @@ ReadResult read(const std::string& text) {
   std::string error;
   EXPECT_TRUE(load_xml_string(text, doc, error)) << error;
   ReadResult result;
-  std::ostringstream out;
-  result.ok = read_net_document(doc, result.model, out);
-  result.out = out.str();
+  const Status status = read_net_document(doc, result.model);
+  result.ok = status.ok();
+  result.out = status.message();
   return result;
 }
 
@@ -178,8 +177,8 @@ TEST(NetReaderTest, IndexesTheFirstElementOfEachNameInEachList) {
       doc, error));
   NetModel model;
   ElementIndex elements;
-  std::ostringstream out;
-  ASSERT_TRUE(read_net_document(doc, model, out, &elements)) << out.str();
+  const Status status = read_net_document(doc, model, &elements);
+  ASSERT_TRUE(status.ok()) << status.message();
   auto tag = [](const XmlNode* element) -> std::string {
     if (element == nullptr) return "-";
     std::string text(element->attributes[0].value);
@@ -268,11 +267,13 @@ TEST(NetReaderTest, MultiplicityConversion) {
 }
 
 TEST(NetReaderTest, UnloadableFileIsReported) {
-  wxLogNull quiet;
   NetModel model;
-  std::ostringstream out;
-  EXPECT_FALSE(read_net("/nonexistent/net.xml", model, out));
-  EXPECT_EQ(out.str(), "Can't open input file\n");
+  InputDocument input;
+  const Status status = read_net("/nonexistent/net.xml", model, input);
+  EXPECT_EQ(status.message(), "Can't open input file\n");
+  EXPECT_EQ(status.detail(),
+            "can't open file '/nonexistent/net.xml' (error 2: No such file or "
+            "directory)");
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TEST(AbsorbAggregateTest, MovesTheAggregateOfANodeNothingElseNames) {
 
 TEST(AbsorbAggregateTest, CopiesAnAggregateStillSharedWithANodeOfTheOtherKind) {
   NetModel model = abkx();
-  node_at(model.t_map, x);  // a surviving transition named like the place
+  model.t_map.at(x);  // a surviving transition named like the place
   absorb_aggregate(model.aggregates, x, a, model.t_map);
   absorb_aggregate(model.aggregates, k, x, model.t_map);
   EXPECT_EQ(model.aggregates.members(k), (Ids{a, k, x}));

@@ -1,7 +1,9 @@
 // An index of rule candidates that finds, for each of the six rules, exactly
-// the match the name-order scan of that rule's search returns, without
-// scanning: candidate sets ordered by name, brought up to date after each
-// application from what the application touched.
+// the match the name-order scan of that rule returns, without scanning:
+// candidate sets ordered by name, brought up to date after each application
+// from what the application touched. Which candidates a change can affect
+// is each rule's own for_dependents(); whether a candidate matches is its
+// own at().
 //
 // Works on models that are closed and mirrored (every model the reader
 // builds, and every model the rules make from one); neighbours are found
@@ -9,115 +11,107 @@
 #ifndef MAROVEL_REDUCE_MATCH_INDEX_H_
 #define MAROVEL_REDUCE_MATCH_INDEX_H_
 
+#include <array>
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <span>
-#include <utility>
-#include <vector>
 
+#include "base/run_both.h"
 #include "model/net_model.h"
-#include "model/step_footprint.h"
 #include "reduce/candidate_queue.h"
-#include "reduce/parallel_rules.h"
-#include "reduce/rule_set.h"
-#include "reduce/self_loop_rules.h"
-#include "reduce/series_rules.h"
+#include "reduce/rule.h"
+#include "reduce/rule_table.h"
+#include "reduce/step_footprint.h"
 #include "reduce/twin_groups.h"
 
 namespace marovel {
 
-// What a rule's candidacy of a node depends on, which is what the updates
-// follow:
-//   A, transition t: its own bags; the `out` bag of its single input place
-//      i; for the loop case (output place == i) the `in` bag of i. So a
-//      changed place i re-offers the one transition of its `out` bag.
-//   B, place p: its own bags; the `in` bag of its single output transition
-//      v; for the loop case the `out` bag of v. A changed transition
-//      re-offers the one place of its `in` bag.
-//   C, place: its own bags alone decide its twin group (input, output
-//      transition); whether it is the kept one depends on the group.
-//   D, transition: likewise with the input and output place.
-//   E, F: the node's own bags alone.
 class MatchIndex {
  public:
-  // Indexes the candidates of the enabled rules. `model` must outlive the
-  // index and change only through the steps reported to it.
-  MatchIndex(const NetModel& model, const RuleSet& rules);
+  // Indexes the candidates of the enabled rules; on a large net the places
+  // and the transitions are walked on both cores when `cores` says so.
+  // REQUIRES: `model` is closed and mirrored, outlives the index and
+  // changes only through the steps reported to it.
+  MatchIndex(const NetModel& model, const RuleSet& rules, TwoCores cores = {});
 
-  // The match the rule's reference search would return. Drops candidates
-  // found stale on the way, hence not const.
-  std::optional<SeriesPlacesMatch> find_series_places();
-  std::optional<SeriesTransitionsMatch> find_series_transitions();
-  std::optional<ParallelPlacesMatch> find_parallel_places();
-  std::optional<ParallelTransitionsMatch> find_parallel_transitions();
-  std::optional<SelfLoopPlaceMatch> find_self_loop_place();
-  std::optional<SelfLoopTransitionMatch> find_self_loop_transition();
+  // The match R's scan would return: the first node in name order at which
+  // R::at() finds one. Drops candidates found stale on the way, hence not
+  // const. REQUIRES: R is enabled.
+  template <typename R>
+  std::optional<typename R::Match> find();
 
   // Around each application: `before_step` lets go of the nodes the step
   // erases or regroups, `after_step` re-offers what it touched.
   void before_step(const StepFootprint& footprint);
   void after_step(const StepFootprint& footprint);
 
-  // Asks for what applying the match will read, all at once, so that on a
-  // large net the cache misses of a step overlap rather than queue up.
-  void prefetch(const SeriesPlacesMatch& match) const;
-  void prefetch(const SeriesTransitionsMatch& match) const;
-  void prefetch(const ParallelPlacesMatch& match) const;
-  void prefetch(const ParallelTransitionsMatch& match) const;
-  void prefetch(const SelfLoopPlaceMatch& match) const;
-  void prefetch(const SelfLoopTransitionMatch& match) const;
-  // The same for the neighbours a step touches beyond its match, once its
-  // footprint is known.
+  // Asks for what applying a match of these nodes will read, all at once,
+  // so that on a large net the cache misses of a step overlap rather than
+  // queue up; then the same for the neighbours a step touches beyond its
+  // match, once its footprint is known.
+  void prefetch(const RuleNames& match) const;
   void prefetch(const StepFootprint& footprint) const;
 
   // Candidates held, stale ones included (for tests and measurements).
   size_t size() const;
 
  private:
-  // Ids are ranks in name order.
-  using Candidates = CandidateQueue;
-
-  void offer_place(NameId place);
-  void offer_transition(NameId transition);
-  void drop_place(NameId place);
-  void drop_transition(NameId transition);
-  // Asks for the neighbour of the self-loop place (else transition) likely
-  // to come after the one just found.
-  void prefetch_next_loop(bool places) const;
-  // Asks for the entries of the place (else transition) `name` that are
-  // found by the name alone.
-  void prefetch_entries(NameId name, bool place) const;
+  // Offers the candidates that a change of node `name` may affect.
+  void offer(NodeKind kind, NameId name);
+  void drop(NodeKind kind, NameId name);
+  TwinGroups& twins(NodeKind kind) {
+    return kind == NodeKind::kPlace ? parallel_places_ : parallel_transitions_;
+  }
+  const TwinGroups& twins(NodeKind kind) const {
+    return kind == NodeKind::kPlace ? parallel_places_ : parallel_transitions_;
+  }
+  CandidateQueue& queue(Rule rule) {
+    return queues_[static_cast<size_t>(rule)];
+  }
+  // Asks for the neighbour of the self-loop node likely to come after the
+  // one just found.
+  void prefetch_next_loop(NodeKind kind) const;
+  // Asks for the entries of `name` found by the name alone.
+  void prefetch_entries(NameId name, NodeKind kind) const;
   void prefetch_names(std::span<const NameId> places,
                       std::span<const NameId> transitions) const;
 
   const NetModel& model_;
   RuleSet rules_;
-  // Supersets of the candidates of rules A, B, E and F: every node that
-  // matches is held; one that no longer matches leaves when a search
-  // meets it.
-  Candidates series_places_;         // A, transitions
-  Candidates series_transitions_;    // B, places
-  Candidates loop_places_;           // E
-  Candidates loop_transitions_;      // F
+  // For the rules of a queue (A, B, E and F): a superset of the candidates
+  // that match. Every node that matches is held; one that no longer does
+  // leaves when a search meets it. The queues of C and D stay empty.
+  std::array<CandidateQueue, kRuleCount> queues_;
   TwinGroups parallel_places_;       // C
   TwinGroups parallel_transitions_;  // D
 };
 
-// The footprint of one application, read off the model before it runs.
-// Preconditions as for MatchIndex.
-void footprint_of(const NetModel& model, const SeriesPlacesMatch& match,
-                  StepFootprint& footprint);
-void footprint_of(const NetModel& model, const SeriesTransitionsMatch& match,
-                  StepFootprint& footprint);
-void footprint_of(const NetModel& model, const ParallelPlacesMatch& match,
-                  StepFootprint& footprint);
-void footprint_of(const NetModel& model, const ParallelTransitionsMatch& match,
-                  StepFootprint& footprint);
-void footprint_of(const NetModel& model, const SelfLoopPlaceMatch& match,
-                  StepFootprint& footprint);
-void footprint_of(const NetModel& model, const SelfLoopTransitionMatch& match,
-                  StepFootprint& footprint);
+template <typename R>
+std::optional<typename R::Match> MatchIndex::find() {
+  if constexpr (kGroupsTwins<R>) {
+    TwinGroups& groups = twins(R::kCandidate);
+    const auto found = groups.first();
+    if (!found) return std::nullopt;
+    if (const auto next = groups.next_twin())
+      prefetch_entries(*next, R::kCandidate);
+    // The group's key names the neighbours: the kept node itself need not
+    // be read.
+    return R::from_key(found->key, found->kept, found->removed);
+  } else {
+    CandidateQueue& candidates = queue(R::kRule);
+    while (!candidates.empty()) {
+      const NameId first = candidates.smallest();
+      if (auto match = R::at(model_, first)) {
+        if constexpr (std::is_same_v<R, SelfLoopPlace> ||
+                      std::is_same_v<R, SelfLoopTransition>)
+          prefetch_next_loop(R::kCandidate);
+        return match;
+      }
+      candidates.erase(first);
+    }
+    return std::nullopt;
+  }
+}
 
 }  // namespace marovel
 

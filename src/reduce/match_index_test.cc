@@ -7,14 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "bench/net_generator.h"
 #include "model/consistency.h"
-#include "model/step_footprint.h"
-#include "reduce/reduction.h"
+#include "reduce/reducer.h"
+#include "reduce/rule_table.h"
+#include "reduce/step_footprint.h"
 #include "reduce/test_net.h"
 
 namespace marovel {
@@ -38,11 +40,11 @@ NetModel model_of(const bench::GeneratedNet& net) {
     const NameId p = model.id(net.place_names[arc.place]);
     const NameId t = model.id(net.transition_names[arc.transition]);
     if (arc.from_place) {
-      node_at(model.p_map, p).out.insert(t, arc.weight);
-      node_at(model.t_map, t).in.insert(p, arc.weight);
+      model.p_map.at(p).out.insert(t, arc.weight);
+      model.t_map.at(t).in.insert(p, arc.weight);
     } else {
-      node_at(model.t_map, t).out.insert(p, arc.weight);
-      node_at(model.p_map, p).in.insert(t, arc.weight);
+      model.t_map.at(t).out.insert(p, arc.weight);
+      model.p_map.at(p).in.insert(t, arc.weight);
     }
   }
   return model;
@@ -54,9 +56,10 @@ const char* const kRuleSets[] = {"ABCDEF", "A",    "B",   "C",   "D",   "E",
                                  "F",      "AB",   "CD",  "EF",  "AD",  "BC",
                                  "BCDEF",  "CDEF", "ACE", "BDF", "ABE", "CDF"};
 
-template <typename Found, typename Scanned>
-::testing::AssertionResult same_match(char rule, const Found& found,
-                                      const Scanned& scanned) {
+template <typename Match>
+::testing::AssertionResult same_match(char rule,
+                                      const std::optional<Match>& found,
+                                      const std::optional<Match>& scanned) {
   if (found == scanned) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "rule " << rule << ": the index "
@@ -67,78 +70,33 @@ template <typename Found, typename Scanned>
 
 // Steps `model` through the index, comparing at every step each enabled
 // rule's indexed search with its scan, and the footprint check with the
-// full check. Applies the first match like the step loop does.
+// full check. Applies the first match like the reducer does.
 ::testing::AssertionResult agrees_step_by_step(NetModel model,
                                                const RuleSet& rules,
                                                int max_steps) {
   MatchIndex index(model, rules);
   StepFootprint footprint;
-  std::ostringstream out;
   for (int step = 0; step < max_steps; ++step) {
-    std::optional<SeriesPlacesMatch> a;
-    std::optional<SeriesTransitionsMatch> b;
-    std::optional<ParallelPlacesMatch> c;
-    std::optional<ParallelTransitionsMatch> d;
-    std::optional<SelfLoopPlaceMatch> e;
-    std::optional<SelfLoopTransitionMatch> f;
     ::testing::AssertionResult same = ::testing::AssertionSuccess();
-    if (rules[Rule::kA] &&
-        !(same = same_match('A', a = index.find_series_places(),
-                            find_series_places(model))))
-      return same << " at step " << step;
-    if (rules[Rule::kB] &&
-        !(same = same_match('B', b = index.find_series_transitions(),
-                            find_series_transitions(model))))
-      return same << " at step " << step;
-    if (rules[Rule::kC] &&
-        !(same = same_match('C', c = index.find_parallel_places(),
-                            find_parallel_places(model))))
-      return same << " at step " << step;
-    if (rules[Rule::kD] &&
-        !(same = same_match('D', d = index.find_parallel_transitions(),
-                            find_parallel_transitions(model))))
-      return same << " at step " << step;
-    if (rules[Rule::kE] &&
-        !(same = same_match('E', e = index.find_self_loop_place(),
-                            find_self_loop_place(model))))
-      return same << " at step " << step;
-    if (rules[Rule::kF] &&
-        !(same = same_match('F', f = index.find_self_loop_transition(),
-                            find_self_loop_transition(model))))
-      return same << " at step " << step;
-
+    bool applied = false;
     footprint.clear();
-    auto apply = [&](const auto& match, auto&& rewrite) {
-      footprint_of(model, *match, footprint);
+    for_each_rule([&](auto rule) {
+      using R = typename decltype(rule)::type;
+      if (!same || !rules[R::kRule]) return;
+      const std::optional<typename R::Match> found = index.find<R>();
+      same = same_match(rule_letter(R::kRule), found, scan<R>(model));
+      if (!same || !found || applied) return;
+      R::footprint(model, *found, footprint);
       index.before_step(footprint);
-      rewrite(*match);
+      if (!R::apply(model, *found)) {
+        same = ::testing::AssertionFailure() << "the rule failed";
+        return;
+      }
       index.after_step(footprint);
-    };
-    if (a) {
-      apply(a, [&](const auto& m) {
-        apply_series_places(model, m, nullptr, out);
-      });
-    } else if (b) {
-      apply(b, [&](const auto& m) {
-        apply_series_transitions(model, m, nullptr);
-      });
-    } else if (c) {
-      apply(c,
-            [&](const auto& m) { apply_parallel_places(model, m, nullptr); });
-    } else if (d) {
-      apply(d, [&](const auto& m) {
-        apply_parallel_transitions(model, m, nullptr);
-      });
-    } else if (e) {
-      apply(e,
-            [&](const auto& m) { apply_self_loop_place(model, m, nullptr); });
-    } else if (f) {
-      apply(f, [&](const auto& m) {
-        apply_self_loop_transition(model, m, nullptr);
-      });
-    } else {
-      return ::testing::AssertionSuccess();
-    }
+      applied = true;
+    });
+    if (!same) return same << " at step " << step;
+    if (!applied) return ::testing::AssertionSuccess();
     if (check_consistency_after(model, footprint) != check_consistency(model))
       return ::testing::AssertionFailure()
              << "the footprint check disagrees at step " << step;
@@ -149,21 +107,28 @@ template <typename Found, typename Scanned>
 }
 
 struct RunResult {
-  std::string log, out, net, aggregates;
+  std::string log, faults, net, aggregates;
+  std::array<uint64_t, kRuleCount> applied;
+  bool stopped_at_limit;
 };
 
 // The indexed engine, deciding for itself whether the model allows it.
-bool indexed_run(NetModel& model, const RuleSet& rules, int32_t max_steps,
-                 std::ostream* log, std::ostream& out) {
-  return run_reduction(model, rules, max_steps, log, out);
+ReductionReport indexed_run(NetModel& model, const RuleSet& rules,
+                            int32_t max_steps, std::ostream* log) {
+  return run_reduction(model, rules, max_steps, log);
 }
 
-RunResult run_with(bool (*engine)(NetModel&, const RuleSet&, int32_t,
-                                  std::ostream*, std::ostream&),
+RunResult run_with(ReductionReport (*engine)(NetModel&, const RuleSet&, int32_t,
+                                             std::ostream*),
                    NetModel model, const RuleSet& rules, int32_t max_steps) {
-  std::ostringstream log, out;
-  engine(model, rules, max_steps, &log, out);
-  return {log.str(), out.str(), dump_net(model), dump_aggregates(model)};
+  std::ostringstream log;
+  const ReductionReport report = engine(model, rules, max_steps, &log);
+  std::string faults;
+  for (const ReductionReport::Fault& fault : report.faults)
+    faults += fault_message(fault);
+  return {log.str(),       faults,
+          dump_net(model), dump_aggregates(model),
+          report.applied,  report.stopped_at_limit};
 }
 
 void expect_same_runs(const NetModel& model, const RuleSet& rules,
@@ -172,7 +137,9 @@ void expect_same_runs(const NetModel& model, const RuleSet& rules,
   const RunResult reference =
       run_with(&run_reduction_reference, model, rules, max_steps);
   EXPECT_EQ(indexed.log, reference.log);
-  EXPECT_EQ(indexed.out, reference.out);
+  EXPECT_EQ(indexed.faults, reference.faults);
+  EXPECT_EQ(indexed.applied, reference.applied);
+  EXPECT_EQ(indexed.stopped_at_limit, reference.stopped_at_limit);
   EXPECT_EQ(indexed.net, reference.net);
   EXPECT_EQ(indexed.aggregates, reference.aggregates);
 }

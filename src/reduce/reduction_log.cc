@@ -1,22 +1,26 @@
 #include "reduce/reduction_log.h"
 
 #include <ostream>
-#include <string>
 
 namespace marovel {
 
-void write_log_line(std::ostream* log, char rule, const NameTable& names,
-                    std::initializer_list<NameId> nodes) {
-  if (log == nullptr) return;
-  std::string line(1, rule);
+std::string log_line(const Application& application, const NameTable& names) {
+  std::string line(1, rule_letter(application.rule));
   line += ':';
   const char* separator = "";
-  for (const NameId node : nodes) {
+  for (const NameId node : application.names.names()) {
     line += separator;
     line += names[node];
     separator = ",";
   }
   line += " reduced\n";
+  return line;
+}
+
+void write_log_line(std::ostream* log, const Application& application,
+                    const NameTable& names) {
+  if (log == nullptr) return;
+  const std::string line = log_line(application, names);
   log->write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 

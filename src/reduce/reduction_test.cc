@@ -1,7 +1,6 @@
 // The step loop itself: the step limit, the per-step closure check and its
-// step numbers, rules that fail, and a run without a log.
-#include "reduce/reduction.h"
-
+// step numbers, rules that fail, what the run reports, and a run without a
+// log.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "reduce/reducer.h"
 #include "reduce/test_net.h"
 
 namespace marovel {
@@ -18,6 +18,14 @@ using testing::dump_aggregates;
 using testing::dump_net;
 using testing::make_net;
 using testing::rules_from;
+
+// The faults of a run as the entry point shows them.
+std::string messages(const ReductionReport& report) {
+  std::string text;
+  for (const ReductionReport::Fault& fault : report.faults)
+    text += fault_message(fault);
+  return text;
+}
 
 std::string inconsistent_on(const std::vector<int>& steps) {
   std::string text;
@@ -31,7 +39,7 @@ std::string inconsistent_on(const std::vector<int>& steps) {
 NetModel chain_with_dangling_arc() {
   NetModel model =
       make_net({"p1>t1", "p2<t1", "p2>t2", "p3<t2"}, {"z", "ghost"});
-  node_at(model.p_map, model.id("z")).in.insert(model.id("ghost"));
+  model.p_map.at(model.id("z")).in.insert(model.id("ghost"));
   return model;
 }
 
@@ -51,13 +59,17 @@ TEST_P(StepLimitTest, RunsAtMostMaxStepsAndChecksEach) {
   const LimitCase& c = GetParam();
   NetModel model = chain_with_dangling_arc();
   const std::string before = dump_net(model);
-  std::ostringstream log, out;
-  EXPECT_TRUE(run_reduction(model, rules_from("A"), c.max_steps, &log, out));
+  std::ostringstream log;
+  const ReductionReport report =
+      run_reduction(model, rules_from("A"), c.max_steps, &log);
 
   const std::string all_lines = "A:p1,t1,p2 reduced\nA:p1,t2,p3 reduced\n";
   const size_t line_length = all_lines.find('\n') + 1;
   EXPECT_EQ(log.str(), all_lines.substr(0, c.applications * line_length));
-  EXPECT_EQ(out.str(), inconsistent_on(c.checked_steps));
+  EXPECT_EQ(messages(report), inconsistent_on(c.checked_steps));
+  EXPECT_EQ(report.applications(), c.applications);
+  // The limit ends the run unless a step found nothing to apply first.
+  EXPECT_EQ(report.stopped_at_limit, c.checked_steps.size() == c.applications);
   if (c.applications == 0) {
     EXPECT_EQ(dump_net(model), before);
   }
@@ -75,10 +87,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RunReductionTest, NoRuleEnabledRunsOneEmptyStep) {
   NetModel model = chain_with_dangling_arc();
   const std::string before = dump_net(model);
-  std::ostringstream log, out;
-  run_reduction(model, RuleSet{}, 2000000, &log, out);
+  std::ostringstream log;
+  const ReductionReport report = run_reduction(model, RuleSet{}, 2000000, &log);
   EXPECT_EQ(log.str(), "");
-  EXPECT_EQ(out.str(), inconsistent_on({0}));
+  EXPECT_EQ(messages(report), inconsistent_on({0}));
+  EXPECT_FALSE(report.stopped_at_limit);
   EXPECT_EQ(dump_net(model), before);
 }
 
@@ -89,10 +102,11 @@ TEST(RunReductionTest, ReportsTheStepThatBrokeClosure) {
       make_net({"q1>t", "q1<t", "q2>t", "q2<t", "q3>t", "q3<t", "q4>t", "q4<t",
                 "q5>t", "q5<t", "q6>t", "q6<t", "q7>t", "q7<t", "q8>t", "q8<t"},
                {"w"});
-  node_at(model.t_map, model.id("w")).in.insert(model.id("q8"));
-  std::ostringstream log, out;
-  run_reduction(model, rules_from("E"), 2000000, &log, out);
-  EXPECT_EQ(out.str(), inconsistent_on({7, 8}));
+  model.t_map.at(model.id("w")).in.insert(model.id("q8"));
+  std::ostringstream log;
+  const ReductionReport report =
+      run_reduction(model, rules_from("E"), 2000000, &log);
+  EXPECT_EQ(messages(report), inconsistent_on({7, 8}));
   EXPECT_EQ(log.str(),
             "E:t,q1 reduced\nE:t,q2 reduced\nE:t,q3 reduced\nE:t,q4 reduced\n"
             "E:t,q5 reduced\nE:t,q6 reduced\nE:t,q7 reduced\nE:t,q8 reduced\n");
@@ -104,24 +118,26 @@ TEST(RunReductionTest, ReportsTheStepThatBrokeClosure) {
 TEST(RunReductionTest, MissingOutputPlaceFailsRuleA) {
   NetModel model = make_net({"i>t", "e>u", "e<u"}, {"o"});
   const NameId o = model.id("o");
-  node_at(model.t_map, model.id("t")).out.insert(o);
-  std::ostringstream log, out;
-  run_reduction(model, rules_from("AE"), 2000000, &log, out);
+  model.t_map.at(model.id("t")).out.insert(o);
+  std::ostringstream log;
+  const ReductionReport report =
+      run_reduction(model, rules_from("AE"), 2000000, &log);
 
   const std::string missing = "\n missing place_j!\n";
-  EXPECT_EQ(out.str(),
+  EXPECT_EQ(messages(report),
             missing + inconsistent_on({0}) + missing + inconsistent_on({1}));
   EXPECT_EQ(log.str(), "E:u,e reduced\n");
   EXPECT_EQ(dump_net(model), "places[i] transitions[t u] arcs[i>t]");
-  EXPECT_EQ(find_node(model.t_map, model.id("t"))->out.count(o), 1u);
+  EXPECT_EQ(model.t_map.find(model.id("t"))->out.count(o), 1u);
   EXPECT_EQ(dump_aggregates(model), "i{i o t} u{e u}");
 }
 
 TEST(RunReductionTest, RunsWithoutLog) {
   NetModel model = make_net({"p1>t1", "p2<t1", "p2>t2", "p3<t2"});
-  std::ostringstream out;
-  EXPECT_TRUE(run_reduction(model, RuleSet::all(), 2000000, nullptr, out));
-  EXPECT_EQ(out.str(), "");
+  const ReductionReport report =
+      run_reduction(model, RuleSet::all(), 2000000, nullptr);
+  EXPECT_TRUE(report.faults.empty());
+  EXPECT_EQ(report.applications(), 2u);
   EXPECT_EQ(dump_net(model), "places[p1] transitions[] arcs[]");
   EXPECT_EQ(dump_aggregates(model), "p1{p1 p2 p3 t1 t2}");
 }

@@ -1,6 +1,6 @@
 // Test helpers for the reduction engine: build a net from a compact arc list,
-// print a net and its aggregates in a canonical form, and check the mirror
-// and closure invariants.
+// print a net and its aggregates in a canonical form, and check the model's
+// invariants.
 #ifndef MAROVEL_REDUCE_TEST_NET_H_
 #define MAROVEL_REDUCE_TEST_NET_H_
 
@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/invariants.h"
 #include "model/net_model.h"
 #include "reduce/rule_set.h"
 
@@ -50,11 +51,11 @@ inline NetModel make_net(const std::vector<std::string_view>& arcs,
     const NameId p = model.id(arc.place);
     const NameId t = model.id(arc.transition);
     if (arc.to_transition) {
-      node_at(model.p_map, p).out.insert(t, arc.weight);
-      node_at(model.t_map, t).in.insert(p, arc.weight);
+      model.p_map.at(p).out.insert(t, arc.weight);
+      model.t_map.at(t).in.insert(p, arc.weight);
     } else {
-      node_at(model.t_map, t).out.insert(p, arc.weight);
-      node_at(model.p_map, p).in.insert(t, arc.weight);
+      model.t_map.at(t).out.insert(p, arc.weight);
+      model.p_map.at(p).in.insert(t, arc.weight);
     }
   }
   return model;
@@ -118,34 +119,10 @@ inline std::string dump_aggregates(const NetModel& model) {
   return text;
 }
 
-// Every arc is held on both sides with the same weight (mirror), and every
-// neighbour is a node of the other kind (closure).
+// The model's invariants (model/invariants.h) as a test assertion.
 inline ::testing::AssertionResult mirrored_and_closed(const NetModel& model) {
-  struct Side {
-    const NodeMap* nodes;
-    const NodeMap* others;
-    const char* kind;
-  };
-  for (const Side& side : {Side{&model.p_map, &model.t_map, "place "},
-                           Side{&model.t_map, &model.p_map, "transition "}}) {
-    for (const auto& [name, node] : *side.nodes) {
-      for (const auto& [bag, other_bag] :
-           {std::pair{&node.in, &NetNode::out}, {&node.out, &NetNode::in}}) {
-        for (const auto& [neighbour, copies] : *bag) {
-          const NetNode* other = find_node(*side.others, neighbour);
-          if (other == nullptr)
-            return ::testing::AssertionFailure()
-                   << side.kind << model.name(name) << " names missing "
-                   << model.name(neighbour);
-          if ((other->*other_bag).count(name) != copies)
-            return ::testing::AssertionFailure()
-                   << side.kind << model.name(name) << " holds "
-                   << model.name(neighbour) << " " << copies
-                   << " times, not mirrored";
-        }
-      }
-    }
-  }
+  if (const auto broken = find_broken_invariant(model))
+    return ::testing::AssertionFailure() << *broken;
   return ::testing::AssertionSuccess();
 }
 

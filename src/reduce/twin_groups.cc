@@ -5,6 +5,8 @@
 #include <cassert>
 #include <iterator>
 
+#include "base/prefetch.h"
+
 namespace marovel {
 
 TwinGroups::TwinGroups(size_t names, size_t nodes)
@@ -74,16 +76,14 @@ void TwinGroups::rehead(std::optional<NameId> before,
 }
 
 void TwinGroups::prefetch_group(const NetNode& node) const {
-  if (node.in.size() == 1 && node.out.size() == 1)
-    __builtin_prefetch(&slots_[home(key_of(node))]);
+  if (is_twin_candidate(node)) prefetch_memory(&slots_[home(twin_key(node))]);
 }
 
 void TwinGroups::add(NameId name, const NetNode& node) {
   // A node offered twice in one step (a footprint may list it twice) is
   // grouped once.
-  if (key_of_[name] != kNone || node.in.size() != 1 || node.out.size() != 1)
-    return;
-  const uint64_t key = key_of(node);
+  if (key_of_[name] != kNone || !is_twin_candidate(node)) return;
+  const uint64_t key = twin_key(node);
   key_of_[name] = key;
   ++members_;
   size_t at = find(key);
@@ -146,19 +146,19 @@ void TwinGroups::look_ahead() {
   }
   const int level = ahead_level_++;
   if (level == 0) {
-    __builtin_prefetch(&key_of_[ahead_]);
+    prefetch_memory(&key_of_[ahead_]);
     return;
   }
   const uint64_t key = key_of_[ahead_];
   if (key == kNone || level > 3) return;
   if (level == 1) {
-    __builtin_prefetch(&slots_[home(key)]);
+    prefetch_memory(&slots_[home(key)]);
     return;
   }
   const Slot& slot = slots_[find(key)];
   if (slot.key != key || slot.bag == kAlone) return;
   if (level == 2) {
-    __builtin_prefetch(&bags_[slot.bag]);
+    prefetch_memory(&bags_[slot.bag]);
   } else {
     bags_[slot.bag].prefetch();
   }
@@ -177,8 +177,7 @@ std::optional<TwinGroups::Twins> TwinGroups::first() {
   auto third = std::next(second);
   next_twin_.reset();
   if (third != members.end()) next_twin_ = (*third).first;
-  return Twins{kept, (*second).first, static_cast<NameId>(key >> 32),
-               static_cast<NameId>(key & 0xffffffff)};
+  return Twins{kept, (*second).first, key};
 }
 
 }  // namespace marovel

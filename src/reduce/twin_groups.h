@@ -11,10 +11,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/huge_page_resource.h"
+#include "base/prefetch.h"
 #include "model/name_bag.h"
 #include "model/net_model.h"
 #include "reduce/candidate_queue.h"
-#include "xml/huge_page_resource.h"
+#include "reduce/parallel.h"
 
 namespace marovel {
 
@@ -30,12 +32,11 @@ class TwinGroups {
   // Takes `name` out of its group, if it is in one.
   void remove(NameId name);
   // The smallest member of any group of two or more, the smallest of its
-  // twins, and the group's input and output neighbours.
+  // twins, and the group's key (which names the shared neighbours).
   struct Twins {
     NameId kept;
     NameId removed;
-    NameId input;
-    NameId output;
+    uint64_t key;
   };
   std::optional<Twins> first();
   // After first(): the twin after the one it gave, which the next step will
@@ -45,12 +46,11 @@ class TwinGroups {
   size_t size() const { return members_; }
 
   // Hints that `name` is about to be added or removed.
-  void prefetch(NameId name) const { __builtin_prefetch(&key_of_[name]); }
+  void prefetch(NameId name) const { prefetch_memory(&key_of_[name]); }
   // Hints that `name`'s group is about to change: reads the key, so best
   // once prefetch() has fetched it.
   void prefetch_group_of(NameId name) const {
-    if (key_of_[name] != kNone)
-      __builtin_prefetch(&slots_[home(key_of_[name])]);
+    if (key_of_[name] != kNone) prefetch_memory(&slots_[home(key_of_[name])]);
   }
   // Hints that a node with these bags is about to be added.
   void prefetch_group(const NetNode& node) const;
@@ -68,9 +68,6 @@ class TwinGroups {
     uint32_t bag = kAlone;  // else the index of its members' bag
   };
 
-  static uint64_t key_of(const NetNode& node) {
-    return uint64_t{node.in.first()} << 32 | node.out.first();
-  }
   size_t home(uint64_t key) const {
     return static_cast<size_t>((key * 0x9E3779B97F4A7C15u) >> shift_);
   }

@@ -1,9 +1,9 @@
 #include "tools/net2dot.h"
 
+#include "base/safe_file.h"
 #include "dot/dot_writer.h"
 #include "dot/net_graph.h"
 #include "tools/tool_start.h"
-#include "writer/safe_file.h"
 #include "xml/xml_document.h"
 
 namespace marovel {

@@ -1,9 +1,9 @@
 #include "tools/pnml2net.h"
 
+#include "base/safe_file.h"
 #include "pnml/net_file_writer.h"
 #include "pnml/pnml_reader.h"
 #include "tools/tool_start.h"
-#include "writer/safe_file.h"
 
 namespace marovel {
 namespace {

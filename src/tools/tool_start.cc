@@ -1,6 +1,6 @@
 #include "tools/tool_start.h"
 
-#include "driver/file_names.h"
+#include "base/file_identity.h"
 
 namespace marovel {
 

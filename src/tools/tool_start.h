@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/safe_file.h"
 #include "tools/tool_options.h"
-#include "writer/safe_file.h"
 #include "xml/xml_document.h"
 
 namespace marovel {

@@ -1,196 +1,215 @@
 #include "writer/net_writer.h"
 
-#include <wx/log.h>
-
 #include <ctime>
 #include <optional>
 #include <vector>
 
-#include "reader/find_attribute.h"
-#include "reader/load_document.h"
-#include "reader/net_reader.h"
-#include "writer/safe_file.h"
+#include "base/prefetch.h"
+#include "base/safe_file.h"
+#include "base/version.h"
 #include "xml/content_digest.h"
+#include "xml/xml_lookup.h"
 #include "xml/xml_writer.h"
 
 namespace marovel {
 namespace {
 
-// The first element of an input list bearing each name of the model, as a
-// scan of the list in document order would find it, built once per list.
-using ListIndex = std::vector<const XmlNode*>;
+Status fault(const char* message) {
+  return Status::error(Status::Code::kInvalidInput, message);
+}
 
-ListIndex index_by_name(const XmlNode* list, const NameTable& names) {
-  ListIndex index(names.size(), nullptr);
+// The first element of an input list bearing each name of the model, as a
+// scan of the list in document order would find it.
+ListIndex index_list(const XmlNode* list, const NameTable& names) {
+  std::vector<const XmlNode*> members;
+  std::vector<std::optional<NameId>> ids;
   for (const XmlNode* child = list->first_child; child != nullptr;
        child = child->next_sibling) {
     const auto name = find_attribute(child, "name");
     if (!name) continue;
+    members.push_back(child);
     // Names the model never had cannot be asked for.
-    const std::optional<NameId> id = names.find(*name);
-    if (id && index[*id] == nullptr) index[*id] = child;
+    ids.push_back(names.find(*name));
   }
-  return index;
+  return index_by_name(members, ids, names.size());
 }
 
-const XmlNode* lookup(const ListIndex& index, NameId name) {
-  return index[name];
-}
-
-struct NodeKind {
+// What the writer says when a node of one kind cannot be copied.
+struct KindFacts {
   const char* missing_element;
   const char* place_member_without_info;
   const char* transition_member_without_info;
   bool prints_members;
 };
 
-constexpr NodeKind kPlace = {"Inconsistent xml's 1\n", "Inconsistent xml's 3\n",
-                             "Inconsistent xml's 3\n", false};
-constexpr NodeKind kTransition = {"Inconsistent xml's 4\n",
-                                  "Inconsistent xml's 5\n",
-                                  "Inconsistent xml's 6\n", true};
+constexpr KindFacts kPlaceFacts = {"Inconsistent xml's 1\n",
+                                   "Inconsistent xml's 3\n",
+                                   "Inconsistent xml's 3\n", false};
+constexpr KindFacts kTransitionFacts = {"Inconsistent xml's 4\n",
+                                        "Inconsistent xml's 5\n",
+                                        "Inconsistent xml's 6\n", true};
 
-class DocumentBuilder {
+// Copies the nodes of the model out of the input document. Every check runs
+// in a first pass over the nodes, before a byte of the document is written,
+// so that a failure leaves nothing behind even where the output cannot be
+// taken back (a FIFO, a terminal); the second pass writes.
+class NodeCopier {
  public:
-  DocumentBuilder(const NetModel& model, const ListIndex& places,
-                  const ListIndex& transitions, std::ostream& out,
-                  XmlWriter& xml)
-      : model_(model),
-        places_(places),
-        transitions_(transitions),
-        out_(out),
-        xml_(xml) {}
+  NodeCopier(const NetModel& model, const ElementIndex& elements)
+      : model_(model), elements_(elements) {}
 
-  // One copy of the input element of every node of `nodes`.
-  bool write_list(std::string_view list_name, const NodeMap& nodes,
-                  const ListIndex& own_list, const NodeKind& kind) {
-    xml_.start_element(list_name);
+  // The first pass: prints the member names of every merged transition on
+  // `members_out` as it meets them, and fails at the first node that cannot
+  // be copied.
+  Status check(std::ostream& members_out) {
+    for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
+      const KindFacts& facts = facts_of(kind);
+      for (const auto& [name, node] : model_.nodes(kind)) {
+        if (own_list(kind)[name] == nullptr)
+          return fault(facts.missing_element);
+        for (const NameId member : members_of(name)) {
+          if (facts.prints_members) members_out << model_.name(member) << "\n";
+          const MemberInfo info = info_of(member);
+          if (info.place_lacks_it)
+            return fault(facts.place_member_without_info);
+          if (info.transition_lacks_it)
+            return fault(facts.transition_member_without_info);
+        }
+      }
+    }
+    return Status();
+  }
+
+  // The second pass: one copy of the input element of every node of `kind`,
+  // in a list named `list_name`. REQUIRES: check() passed.
+  void write_list(std::string_view list_name, NodeKind kind, XmlWriter& xml) {
+    const NodeMap& nodes = model_.nodes(kind);
+    const ListIndex& own = own_list(kind);
+    xml.start_element(list_name);
     // Elements lie in document order, nodes go in name order: each element
     // is asked for some nodes ahead.
     constexpr int kAhead = 8;
     auto ahead = nodes.begin();
     for (int k = 0; k < kAhead && ahead != nodes.end(); ++k, ++ahead)
-      __builtin_prefetch(lookup(own_list, (*ahead).first));
+      prefetch_memory(own[(*ahead).first]);
     for (const auto& [name, node] : nodes) {
       if (ahead != nodes.end()) {
-        __builtin_prefetch(lookup(own_list, (*ahead).first));
+        prefetch_memory(own[(*ahead).first]);
         ++ahead;
       }
-      if (!write_node(name, own_list, kind)) return false;
+      write_node(name, *own[name], xml);
     }
-    xml_.end_element();
-    return true;
-  }
-
-  void write_edges() {
-    xml_.start_element("edgelist");
-    for (const NodeMap* nodes : {&model_.p_map, &model_.t_map}) {
-      // The target names lie anywhere in the name table: those of the
-      // nodes some places ahead are asked for, their starts first.
-      constexpr int kStartsAhead = 8, kTextsAhead = 4;
-      auto starts = nodes->begin(), texts = nodes->begin();
-      for (int k = 0; k < kStartsAhead && starts != nodes->end(); ++k) {
-        if (k >= kStartsAhead - kTextsAhead) ++texts;
-        prefetch_targets(*starts++, &NameTable::prefetch_start);
-      }
-      for (const auto& [from, node] : *nodes) {
-        if (starts != nodes->end())
-          prefetch_targets(*starts++, &NameTable::prefetch_start);
-        if (texts != nodes->end())
-          prefetch_targets(*texts++, &NameTable::prefetch_text);
-        for (const auto& [to, copies] : node.out) {
-          xml_.start_element("edge");
-          xml_.attribute("from", model_.name(from));
-          xml_.attribute("to", model_.name(to));
-          xml_.attribute("multiplicity", std::to_string(copies));
-          xml_.end_element();
-        }
-      }
-    }
-    xml_.end_element();
+    xml.end_element();
   }
 
  private:
-  bool write_node(NameId name, const ListIndex& own_list,
-                  const NodeKind& kind) {
-    const XmlNode* element = lookup(own_list, name);
-    if (element == nullptr) {
-      out_ << kind.missing_element;
-      return false;
-    }
-    xml_.start_element(element->name);
-    for (const XmlAttribute& attribute : element->attributes)
-      xml_.attribute(attribute.name, attribute.value);
-    for (const XmlNode* child = element->first_child; child != nullptr;
-         child = child->next_sibling)
-      xml_.copy(*child);
+  struct MemberInfo {
+    const XmlNode* info = nullptr;  // a transition's wins over a place's
+    bool place_lacks_it = false;
+    bool transition_lacks_it = false;
+  };
 
-    std::vector<NameId>& members = members_;
-    members.clear();
-    if (model_.aggregates.merged(name))
-      model_.aggregates.members(name, members);
-    if (members.size() >= 2) {
-      xml_.start_element("aggregates");
-      // Members' elements lie anywhere in the document: each is asked for
-      // a few members ahead.
-      constexpr int kAhead = 8;
-      auto ahead = members.begin();
-      for (int k = 0; k < kAhead && ahead != members.end(); ++k)
-        prefetch_member(*ahead++);
-      for (const NameId member : members) {
-        if (ahead != members.end()) prefetch_member(*ahead++);
-        if (!write_member(member, kind)) return false;
-      }
-      xml_.end_element();
-    }
-    xml_.end_element();
-    return true;
+  static const KindFacts& facts_of(NodeKind kind) {
+    return kind == NodeKind::kPlace ? kPlaceFacts : kTransitionFacts;
+  }
+  const ListIndex& own_list(NodeKind kind) const {
+    return kind == NodeKind::kPlace ? elements_.places : elements_.transitions;
   }
 
-  void prefetch_targets(const NodeMap::const_iterator::value_type& entry,
-                        void (NameTable::*hint)(NameId) const) const {
-    for (const auto& [to, copies] : entry.second.out) (model_.names.*hint)(to);
+  // The members of a node's aggregate when it lists two or more names;
+  // none otherwise (a node that stands for itself gets no `aggregates`).
+  const std::vector<NameId>& members_of(NameId name) {
+    members_.clear();
+    if (model_.aggregates.merged(name))
+      model_.aggregates.members(name, members_);
+    if (members_.size() < 2) members_.clear();
+    return members_;
+  }
+
+  // The `info` of the member's input elements. A member named in neither
+  // list (the file changed since it was read) has nothing to contribute.
+  MemberInfo info_of(NameId member) const {
+    MemberInfo result;
+    if (const XmlNode* place = elements_.places[member]) {
+      result.info = find_child_element(place, "info");
+      result.place_lacks_it = result.info == nullptr;
+    }
+    if (const XmlNode* transition = elements_.transitions[member]) {
+      result.info = find_child_element(transition, "info");
+      result.transition_lacks_it = result.info == nullptr;
+    }
+    return result;
+  }
+
+  void write_node(NameId name, const XmlNode& element, XmlWriter& xml) {
+    xml.start_element(element.name);
+    for (const XmlAttribute& attribute : element.attributes)
+      xml.attribute(attribute.name, attribute.value);
+    for (const XmlNode* child = element.first_child; child != nullptr;
+         child = child->next_sibling)
+      xml.copy(*child);
+    const std::vector<NameId>& members = members_of(name);
+    if (!members.empty()) {
+      xml.start_element("aggregates");
+      // Members' elements lie anywhere in the document: each is asked for
+      // a few members ahead.
+      constexpr size_t kAhead = 8;
+      for (size_t k = 0; k < members.size(); ++k) {
+        if (k == 0)
+          for (size_t a = 0; a < kAhead && a < members.size(); ++a)
+            prefetch_member(members[a]);
+        if (k + kAhead < members.size()) prefetch_member(members[k + kAhead]);
+        if (const XmlNode* info = info_of(members[k]).info) xml.copy(*info);
+      }
+      xml.end_element();
+    }
+    xml.end_element();
   }
 
   void prefetch_member(NameId member) const {
-    if (const XmlNode* place = lookup(places_, member))
-      __builtin_prefetch(place);
-    if (const XmlNode* transition = lookup(transitions_, member))
-      __builtin_prefetch(transition);
-  }
-
-  // The `info` of the member's input element; a transition's wins over a
-  // place's of the same name.
-  bool write_member(NameId member, const NodeKind& kind) {
-    if (kind.prints_members) out_ << model_.name(member) << "\n";
-    const XmlNode* info = nullptr;
-    if (const XmlNode* place = lookup(places_, member)) {
-      info = find_child_element(place, "info");
-      if (info == nullptr) {
-        out_ << kind.place_member_without_info;
-        return false;
-      }
-    }
-    if (const XmlNode* transition = lookup(transitions_, member)) {
-      info = find_child_element(transition, "info");
-      if (info == nullptr) {
-        out_ << kind.transition_member_without_info;
-        return false;
-      }
-    }
-    // A member named in neither list (the file changed since it was read)
-    // has nothing to contribute.
-    if (info != nullptr) xml_.copy(*info);
-    return true;
+    prefetch_memory(elements_.places[member]);
+    prefetch_memory(elements_.transitions[member]);
   }
 
   const NetModel& model_;
-  std::vector<NameId> members_;  // of the node being written
-  const ListIndex& places_;
-  const ListIndex& transitions_;
-  std::ostream& out_;
-  XmlWriter& xml_;
+  const ElementIndex& elements_;
+  std::vector<NameId> members_;  // of the node at hand
 };
+
+// One `edge` per distinct arc, arcs leaving places first, then those
+// leaving transitions, each in name order.
+void write_edges(const NetModel& model, XmlWriter& xml) {
+  xml.start_element("edgelist");
+  for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
+    const NodeMap& nodes = model.nodes(kind);
+    // The target names lie anywhere in the name table: those of the nodes
+    // some places ahead are asked for, their starts first.
+    const auto prefetch_targets = [&](NodeMap::const_iterator at,
+                                      void (NameTable::*hint)(NameId) const) {
+      for (const auto& [to, copies] : (*at).second.out) (model.names.*hint)(to);
+    };
+    constexpr int kStartsAhead = 8, kTextsAhead = 4;
+    auto starts = nodes.begin(), texts = nodes.begin();
+    for (int k = 0; k < kStartsAhead && starts != nodes.end(); ++k) {
+      if (k >= kStartsAhead - kTextsAhead) ++texts;
+      prefetch_targets(starts++, &NameTable::prefetch_start);
+    }
+    for (const auto& [from, node] : nodes) {
+      if (starts != nodes.end())
+        prefetch_targets(starts++, &NameTable::prefetch_start);
+      if (texts != nodes.end())
+        prefetch_targets(texts++, &NameTable::prefetch_text);
+      for (const auto& [to, copies] : node.out) {
+        xml.start_element("edge");
+        xml.attribute("from", model.name(from));
+        xml.attribute("to", model.name(to));
+        xml.attribute("multiplicity", std::to_string(copies));
+        xml.end_element();
+      }
+    }
+  }
+  xml.end_element();
+}
 
 }  // namespace
 
@@ -203,77 +222,55 @@ std::string current_date_text() {
   return std::string(text, length);
 }
 
-namespace {
-
-// The document's lists must be there and hold members before anything is
-// written; `elements`, when given, is their index over the model's names.
-bool write_document(const XmlDocument& input, const ElementIndex* elements,
-                    const NetModel& model, std::string_view date,
-                    std::ostream& out, std::ostream& xml) {
+Status write_reduced_document(const XmlDocument& input, const NetModel& model,
+                              std::string_view date, std::ostream& members_out,
+                              std::ostream& xml, const ElementIndex* elements) {
+  // The lists must be there and hold members, as the reader found them.
   const XmlNode* root = input.root();
-  const XmlNode* place_list = find_child_element(root, "placelist");
-  if (place_list == nullptr) {
-    out << "No placelist found\n";
-    return false;
-  }
-  if (place_list->first_child == nullptr) {
-    out << "No places found\n";
-    return false;
-  }
-  const XmlNode* transition_list = find_child_element(root, "transitionlist");
-  if (transition_list == nullptr) {
-    out << "No transitionlist found\n";
-    return false;
-  }
-  if (transition_list->first_child == nullptr) {
-    out << "No transitions found\n";
-    return false;
-  }
+  const XmlNode* place_list = nullptr;
+  const XmlNode* transition_list = nullptr;
+  if (Status status = find_net_list(*root, NetList::kPlaces, place_list);
+      !status.ok())
+    return status;
+  if (Status status =
+          find_net_list(*root, NetList::kTransitions, transition_list);
+      !status.ok())
+    return status;
   ElementIndex built;
   if (elements == nullptr) {
-    built.places = index_by_name(place_list, model.names);
-    built.transitions = index_by_name(transition_list, model.names);
+    built.places = index_list(place_list, model.names);
+    built.transitions = index_list(transition_list, model.names);
     elements = &built;
   }
-  const ListIndex& places = elements->places;
-  const ListIndex& transitions = elements->transitions;
+  NodeCopier copier(model, *elements);
+  if (Status status = copier.check(members_out); !status.ok()) return status;
 
   XmlWriter writer(xml);
-  writer.start_element("petrinet");
+  writer.start_element(kNetRoot);
   writer.start_element("info");
   const std::pair<std::string_view, std::string_view> kHeader[] = {
-      {"generatedate", date}, {"generatedby", "marovel 0.1"}, {"author", "ZR"}};
+      {"generatedate", date},
+      {"generatedby", kProgramVersion},
+      {"author", "ZR"}};
   for (const auto& [element, text] : kHeader) {
     writer.start_element(element);
     writer.text(text);
     writer.end_element();
   }
   writer.end_element();
-
-  DocumentBuilder builder(model, places, transitions, out, writer);
-  if (!builder.write_list("placelist", model.p_map, places, kPlace) ||
-      !builder.write_list("transitionlist", model.t_map, transitions,
-                          kTransition))
-    return false;
-  builder.write_edges();
+  copier.write_list(list_element_name(NetList::kPlaces), NodeKind::kPlace,
+                    writer);
+  copier.write_list(list_element_name(NetList::kTransitions),
+                    NodeKind::kTransition, writer);
+  write_edges(model, writer);
   writer.end_element();
   writer.finish();
-  return true;
+  return Status();
 }
 
-}  // namespace
-
-bool write_reduced_document(const XmlDocument& input, const NetModel& model,
-                            std::string_view date, std::ostream& out,
-                            std::ostream& xml, const ElementIndex* elements) {
-  return write_document(input, elements, model, date, out, xml);
-}
-
-bool write_reduced_net(const std::string& input_path,
-                       const std::string& output_path, const NetModel& model,
-                       std::ostream& out, const InputDocument* read) {
-  out << "\n p_map size :" << model.p_map.size()
-      << "\n t_map size :" << model.t_map.size();
+Status write_reduced_net(const std::string& input_path,
+                         const std::string& output_path, const NetModel& model,
+                         std::ostream& members_out, const InputDocument* read) {
   // The document as read serves while the file holds the same bytes, which
   // would load into the same document; otherwise it is loaded again.
   XmlDocument reloaded;
@@ -283,27 +280,27 @@ bool write_reduced_net(const std::string& input_path,
     input = &read->document;
     elements = &read->elements;
   } else {
-    if (!load_document(input_path, reloaded)) {
-      out << "Can't open input file\n";
-      return false;
-    }
+    std::string error;
+    if (!load_xml_file(input_path, reloaded, error))
+      return Status::error(Status::Code::kIoError, "Can't open input file\n",
+                           error);
     input = &reloaded;
   }
   const std::string date = current_date_text();
 
   // The file is opened first so that the document streams straight into it;
-  // the checks of the document still speak before any save failure does.
+  // nothing reaches it before every check has passed.
   SafeFile file(output_path);
-  if (!write_document(*input, elements, model, date, out, file.stream())) {
+  if (Status status = write_reduced_document(*input, model, date, members_out,
+                                             file.stream(), elements);
+      !status.ok()) {
     file.discard();
-    return false;
+    return status;
   }
-  if (!file.commit()) {
-    wxLogError("%s", wxString::FromUTF8(file.error()));
-    out << "Can't write output file\n";
-    return false;
-  }
-  return true;
+  if (!file.commit())
+    return Status::error(Status::Code::kIoError, "Can't write output file\n",
+                         file.error());
+  return Status();
 }
 
 }  // namespace marovel

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "xml/huge_page_resource.h"
+#include "base/huge_page_resource.h"
 
 namespace marovel {
 

@@ -1,0 +1,116 @@
+#include "base/safe_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace marovel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern =
+        (fs::temp_directory_path() / "marovel-safe-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  static std::string content(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  size_t entries() const {
+    return std::distance(fs::directory_iterator(dir_),
+                         fs::directory_iterator());
+  }
+
+  std::string dir_;
+};
+
+TEST_F(SafeFileTest, NewFileGetsTheUsualPermissions) {
+  const mode_t mask = umask(022);
+  {
+    SafeFile file(path("out.xml"));
+    file.stream() << "hello";
+    EXPECT_TRUE(file.commit()) << file.error();
+  }
+  umask(mask);
+  EXPECT_EQ(content(path("out.xml")), "hello");
+  struct stat st;
+  ASSERT_EQ(stat(path("out.xml").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+  EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(SafeFileTest, ReplacedFileKeepsPermissionsAndLinksStay) {
+  std::ofstream(path("real.xml")) << "old";
+  chmod(path("real.xml").c_str(), 0640);
+  symlink("real.xml", path("link.xml").c_str());
+  SafeFile file(path("link.xml"));
+  file.stream() << "new";
+  ASSERT_TRUE(file.commit()) << file.error();
+  EXPECT_EQ(content(path("real.xml")), "new");
+  EXPECT_TRUE(fs::is_symlink(path("link.xml")));
+  EXPECT_EQ(
+      fs::status(path("real.xml")).permissions(),
+      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(entries(), 2u);
+}
+
+TEST_F(SafeFileTest, FailuresLeaveTheTargetAsItWas) {
+  std::ofstream(path("out.xml")) << "old";
+  {
+    SafeFile file(path("out.xml"));
+    file.stream() << "partial";
+    file.stream().setstate(std::ios::badbit);
+    EXPECT_FALSE(file.commit());
+  }
+  {
+    SafeFile file(path("out.xml"));
+    file.stream() << "abandoned";
+    file.discard();
+  }
+  {
+    SafeFile file(path("out.xml"));
+    file.stream() << "dropped by the destructor";
+  }
+  EXPECT_EQ(content(path("out.xml")), "old");
+  EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(SafeFileTest, UnwritablePlacesAreReported) {
+  fs::create_directory(path("folder"));
+  for (const std::string& target : {path("missing/out.xml"), path("folder")}) {
+    SafeFile file(target);
+    file.stream() << "text";
+    EXPECT_FALSE(file.commit()) << target;
+    EXPECT_NE(file.error().find("can't open file '" + target + "'"),
+              std::string::npos)
+        << file.error();
+  }
+  EXPECT_EQ(entries(), 1u);
+
+  SafeFile full("/dev/full");
+  full.stream() << "text";
+  EXPECT_FALSE(full.commit());
+}
+
+TEST_F(SafeFileTest, NonRegularTargetsAreWrittenDirectly) {
+  SafeFile file("/dev/null");
+  file.stream() << "text";
+  EXPECT_TRUE(file.commit()) << file.error();
+}
+
+}  // namespace
+}  // namespace marovel

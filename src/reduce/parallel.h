@@ -1,0 +1,110 @@
+// Parallel fusion. Rule C removes a place that duplicates another: both have
+// one input arc from the same transition and one output arc to the same
+// transition. Rule D does the same for two transitions sharing their single
+// input place and their single output place. The kept node's arcs stay as
+// they are; the duplicate's arcs are dropped. The members every rule has are
+// described in series.h.
+#ifndef MAROVEL_REDUCE_PARALLEL_H_
+#define MAROVEL_REDUCE_PARALLEL_H_
+
+#include <cstdint>
+#include <optional>
+
+#include "model/net_model.h"
+#include "reduce/rule.h"
+#include "reduce/step_footprint.h"
+
+namespace marovel {
+
+// A node with one input and one output arc, each of weight 1, may have
+// twins: the other nodes of its kind with the same two neighbours.
+inline bool is_twin_candidate(const NetNode& node) {
+  return node.in.size() == 1 && node.out.size() == 1;
+}
+
+// The input and output neighbour of a twin candidate, as one number: two
+// candidates are twins exactly when their keys are equal.
+// REQUIRES: is_twin_candidate(node).
+inline uint64_t twin_key(const NetNode& node) {
+  return uint64_t{node.in.first()} << 32 | node.out.first();
+}
+inline NameId twin_key_input(uint64_t key) {
+  return static_cast<NameId>(key >> 32);
+}
+inline NameId twin_key_output(uint64_t key) {
+  return static_cast<NameId>(key & 0xffffffff);
+}
+
+// Rules C and D in one template: C over places, D over transitions.
+template <NodeKind kKind>
+struct ParallelFusion {
+  static constexpr Rule kRule = kKind == NodeKind::kPlace ? Rule::kC : Rule::kD;
+  static constexpr NodeKind kCandidate = kKind;
+  // The kept node is the smallest name among the nodes that have a twin,
+  // the removed one the smallest of its twins. The shared neighbours may be
+  // one and the same.
+  struct Match {
+    NameId input;    // r for C, q for D
+    NameId kept;     // q for C, r for D
+    NameId removed;  // p for C, s for D
+    NameId output;   // s for C, p for D
+    friend bool operator==(const Match&, const Match&) = default;
+  };
+
+  // Compares `name` with every node of its kind, in name order.
+  static std::optional<Match> at(const NetModel& model, NameId name) {
+    const NodeMap& nodes = model.nodes(kKind);
+    const NetNode* node = nodes.find(name);
+    if (node == nullptr || !is_twin_candidate(*node)) return std::nullopt;
+    const uint64_t key = twin_key(*node);
+    for (const auto& [other, twin] : nodes)
+      if (other != name && is_twin_candidate(twin) && twin_key(twin) == key)
+        return from_key(key, name, other);
+    return std::nullopt;
+  }
+
+  // A node's twins are decided by its own bags alone.
+  template <typename F>
+  static void for_dependents(const NetModel&, NodeKind kind, NameId name,
+                             F&& f) {
+    if (kind == kKind) f(name);
+  }
+
+  // The match of the twins `kept` and `removed`, whose key is `key`.
+  static Match from_key(uint64_t key, NameId kept, NameId removed) {
+    return {twin_key_input(key), kept, removed, twin_key_output(key)};
+  }
+
+  static void footprint(const NetModel& model, const Match& match,
+                        StepFootprint& footprint) {
+    if constexpr (kKind == NodeKind::kPlace) {
+      footprint.erased_places.push_back(match.removed);
+      footprint.touch_transition(model, match.input);
+      if (match.output != match.input)
+        footprint.touch_transition(model, match.output);
+    } else {
+      footprint.erased_transitions.push_back(match.removed);
+      footprint.touch_place(model, match.input);
+      if (match.output != match.input)
+        footprint.touch_place(model, match.output);
+    }
+  }
+
+  // Removes the twin and both of its arcs; the kept node is not touched.
+  [[nodiscard]] static bool apply(NetModel& model, const Match& match);
+
+  static RuleNames names(const Match& m) {
+    constexpr NodeKind kOther =
+        kKind == NodeKind::kPlace ? NodeKind::kTransition : NodeKind::kPlace;
+    return {{m.input, m.kept, m.removed, m.output},
+            {kOther, kKind, kKind, kOther},
+            4};
+  }
+};
+
+using ParallelPlaces = ParallelFusion<NodeKind::kPlace>;            // rule C
+using ParallelTransitions = ParallelFusion<NodeKind::kTransition>;  // rule D
+
+}  // namespace marovel
+
+#endif  // MAROVEL_REDUCE_PARALLEL_H_

@@ -1,0 +1,111 @@
+// The reducer: the one owner of a run's model, its match index and the
+// footprint of the step at hand, and the only way the model changes during
+// a run. Each step offers the net to the enabled rules in priority order A
+// to F and applies the first that matches, once.
+#ifndef MAROVEL_REDUCE_REDUCER_H_
+#define MAROVEL_REDUCE_REDUCER_H_
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/run_both.h"
+#include "model/net_model.h"
+#include "reduce/match_index.h"
+#include "reduce/rule.h"
+#include "reduce/rule_set.h"
+#include "reduce/step_footprint.h"
+
+namespace marovel {
+
+// How a step finds its match: through the index of candidates, or by the
+// reference scans (every rule walks its map from the first key, rules C and
+// D compare every candidate with every node, and every step ends with a
+// closure check over every bag). The scans are kept to check the index
+// against and to measure it by; they also serve a model that is not
+// closed and mirrored, which the index cannot.
+enum class Engine { kIndexed, kReference };
+
+class Reducer {
+ public:
+  // Takes over `model`. REQUIRES: for kIndexed, the model is closed and
+  // mirrored.
+  Reducer(NetModel model, const RuleSet& rules, Engine engine,
+          TwoCores cores = {});
+  Reducer(const Reducer&) = delete;
+  Reducer& operator=(const Reducer&) = delete;
+
+  struct Step {
+    // The application, or none when no enabled rule matched.
+    std::optional<Application> applied;
+    // Rule A found its output place missing (a model that names a node it
+    // lacks) and left only the kept place's aggregate extended.
+    bool missing_place = false;
+    // The closure check that ends every step.
+    bool consistent = true;
+  };
+  // One step. Once a step leaves the model inconsistent, the index can no
+  // longer be trusted and the reference scans take over.
+  Step step();
+
+  const NetModel& model() const { return model_; }
+  // Gives the model back; the reducer is done with it.
+  NetModel release() { return std::move(model_); }
+
+ private:
+  template <typename R>
+  std::optional<typename R::Match> find();
+
+  NetModel model_;
+  RuleSet rules_;
+  Engine engine_;
+  TwoCores cores_;
+  std::unique_ptr<MatchIndex> index_;  // for kIndexed
+  StepFootprint footprint_;
+};
+
+// What a run did, for the entry point to report.
+struct ReductionReport {
+  // Applications per rule, in priority order.
+  std::array<uint64_t, kRuleCount> applied{};
+  // The run ended because the step limit was reached (rather than at a
+  // step in which no rule applied).
+  bool stopped_at_limit = false;
+  // Faults in the order they arose: a step after which the model was found
+  // inconsistent (its number, counting from 0), or rule A's missing place.
+  struct Fault {
+    enum class Kind { kInconsistent, kMissingPlace } kind;
+    int32_t step;
+  };
+  std::vector<Fault> faults;
+
+  uint64_t applications() const;
+};
+
+// The message the entry point shows for a fault: "\nNet inconsistent on step
+// N\n" or "\n missing place_j!\n".
+std::string fault_message(const ReductionReport::Fault& fault);
+
+// Reduces `model` in place, for at most `max_steps` steps (none when it is
+// 0 or less). Each application writes its line to `reduction_log` unless
+// that is null. The indexed engine serves when the model is closed and
+// mirrored: `known_closed_and_mirrored` spares that check for a model known
+// to be so (every model the reader returns); otherwise the reference scans
+// serve.
+ReductionReport run_reduction(NetModel& model, const RuleSet& rules,
+                              int32_t max_steps, std::ostream* reduction_log,
+                              bool known_closed_and_mirrored = false,
+                              TwoCores cores = {});
+
+// The same run with the reference scans, whatever the model.
+ReductionReport run_reduction_reference(NetModel& model, const RuleSet& rules,
+                                        int32_t max_steps,
+                                        std::ostream* reduction_log);
+
+}  // namespace marovel
+
+#endif  // MAROVEL_REDUCE_REDUCER_H_

@@ -1,0 +1,79 @@
+// Self-loop removal. Rule E removes a place whose only input and only output
+// is one arc each, of weight 1, from and to the same transition; rule F
+// removes a transition likewise looped on one place. The neighbour stays,
+// keeps its other arcs and absorbs the removed node's aggregate. The members
+// every rule has are described in series.h.
+#ifndef MAROVEL_REDUCE_SELF_LOOP_H_
+#define MAROVEL_REDUCE_SELF_LOOP_H_
+
+#include <optional>
+
+#include "model/net_model.h"
+#include "reduce/rule.h"
+#include "reduce/step_footprint.h"
+
+namespace marovel {
+
+// One output arc of weight 1, going to the node the one input arc comes
+// from.
+inline bool is_self_loop(const NetNode& node) {
+  return node.out.size() == 1 && node.in == node.out;
+}
+
+// Rules E and F in one template: E removes a place, F a transition.
+template <NodeKind kKind>
+struct SelfLoopRemoval {
+  static constexpr Rule kRule = kKind == NodeKind::kPlace ? Rule::kE : Rule::kF;
+  static constexpr NodeKind kCandidate = kKind;
+  struct Match {
+    NameId removed;
+    NameId neighbour;  // kept
+    friend bool operator==(const Match&, const Match&) = default;
+  };
+
+  static std::optional<Match> at(const NetModel& model, NameId name) {
+    const NetNode* node = model.nodes(kKind).find(name);
+    if (node == nullptr || !is_self_loop(*node)) return std::nullopt;
+    return Match{name, node->in.first()};
+  }
+
+  template <typename F>
+  static void for_dependents(const NetModel&, NodeKind kind, NameId name,
+                             F&& f) {
+    if (kind == kKind) f(name);
+  }
+
+  static void footprint(const NetModel& model, const Match& match,
+                        StepFootprint& footprint) {
+    if constexpr (kKind == NodeKind::kPlace) {
+      footprint.erased_places.push_back(match.removed);
+      footprint.touch_transition(model, match.neighbour);
+    } else {
+      footprint.erased_transitions.push_back(match.removed);
+      footprint.touch_place(model, match.neighbour);
+    }
+  }
+
+  // Drops both arcs on the neighbour's side and the removed node with its.
+  [[nodiscard]] static bool apply(NetModel& model, const Match& match);
+
+  // The transition comes first in both log lines, whichever is removed.
+  static RuleNames names(const Match& m) {
+    if constexpr (kKind == NodeKind::kPlace) {
+      return {{m.neighbour, m.removed},
+              {NodeKind::kTransition, NodeKind::kPlace},
+              2};
+    } else {
+      return {{m.removed, m.neighbour},
+              {NodeKind::kTransition, NodeKind::kPlace},
+              2};
+    }
+  }
+};
+
+using SelfLoopPlace = SelfLoopRemoval<NodeKind::kPlace>;            // rule E
+using SelfLoopTransition = SelfLoopRemoval<NodeKind::kTransition>;  // rule F
+
+}  // namespace marovel
+
+#endif  // MAROVEL_REDUCE_SELF_LOOP_H_
