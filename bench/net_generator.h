@@ -322,10 +322,12 @@ void shuffle(Builder& b, std::vector<T>& items) {
 // wide (inputs and outputs); the others only take tokens and pass them on
 // through one transition to a later hub. The other places are links of
 // short chains p -> t -> p -> ... -> hub, one arc in and one out, each chain
-// fed by one of the wide transitions. Every chain link and every pass is a
-// rule-A match, so rule A fuses about 9 places in 10, each time moving a
-// hub's arcs, thousands of them, into a chain place or another hub. Names
-// are shuffled, so rule A meets chains from either end.
+// fed by one of the 9-in, 9-out transitions. Every chain link and every pass
+// is a rule-A match, so rule A fuses about 9 places in 10, most of them
+// moving a hub's arcs, thousands of them, into a chain place or another hub.
+// Names are shuffled, so rule A takes chains in no particular direction.
+// Small nets keep at least a few places, so that they still hold hubs and
+// chains.
 inline void hub_places(Builder& b, size_t nodes) {
   const size_t places =
       std::max(nodes * 6 / 100, std::min<size_t>(nodes / 2, 16));
