@@ -16,18 +16,20 @@
 namespace marovel::bench {
 
 enum class Family {
-  kChains,    // long series chains: rule A (some taken from their far end),
-              // and rule B where A is blocked
-  kTwins,     // many groups of parallel places and transitions: C, D
-  kLoops,     // self-loop places and transitions on a shared core: E, F
-  kRandom,    // sparse random net mixing everything
-  kHubs,      // a few nodes of very large degree amid chains and twins
-  kLateMatch  // matches named after a long run of near-candidates
+  kChains,     // long series chains: rule A (some taken from their far end),
+               // and rule B where A is blocked
+  kTwins,      // many groups of parallel places and transitions: C, D
+  kLoops,      // self-loop places and transitions on a shared core: E, F
+  kRandom,     // sparse random net mixing everything
+  kHubs,       // a few nodes of very large degree amid chains and twins
+  kLateMatch,  // matches named after a long run of near-candidates
+  kHubPlaces   // hundreds of hub places among transitions of 9 inputs and 9
+               // outputs, and rule A fusing into and between the hubs
 };
 
-inline constexpr Family kFamilies[] = {Family::kChains, Family::kTwins,
-                                       Family::kLoops,  Family::kRandom,
-                                       Family::kHubs,   Family::kLateMatch};
+inline constexpr Family kFamilies[] = {
+    Family::kChains, Family::kTwins,     Family::kLoops,    Family::kRandom,
+    Family::kHubs,   Family::kLateMatch, Family::kHubPlaces};
 
 inline std::string_view family_name(Family family) {
   switch (family) {
@@ -43,6 +45,8 @@ inline std::string_view family_name(Family family) {
       return "hubs";
     case Family::kLateMatch:
       return "late";
+    case Family::kHubPlaces:
+      return "hub";
   }
   return "";
 }
@@ -275,10 +279,130 @@ inline void late_match(Builder& b, size_t nodes) {
   while (b.nodes() < nodes) b.twins(2 + b.below(8), "z");
 }
 
+// Draws indices in proportion to fixed weights.
+class WeightedPick {
+ public:
+  explicit WeightedPick(const std::vector<uint64_t>& weights) {
+    uint64_t sum = 0;
+    for (uint64_t weight : weights) cumulative_.push_back(sum += weight);
+  }
+  size_t size() const { return cumulative_.size(); }
+  uint32_t operator()(Builder& b) const {
+    const uint64_t at = b.below(cumulative_.back());
+    return static_cast<uint32_t>(
+        std::upper_bound(cumulative_.begin(), cumulative_.end(), at) -
+        cumulative_.begin());
+  }
+  // `count` different indices, or all of them when there are fewer.
+  std::vector<uint32_t> distinct(Builder& b, size_t count) const {
+    std::vector<uint32_t> drawn;
+    while (drawn.size() < std::min(count, size())) {
+      const uint32_t k = (*this)(b);
+      if (std::find(drawn.begin(), drawn.end(), k) == drawn.end())
+        drawn.push_back(k);
+    }
+    return drawn;
+  }
+
+ private:
+  std::vector<uint64_t> cumulative_;
+};
+
+template <typename T>
+void shuffle(Builder& b, std::vector<T>& items) {
+  for (size_t k = items.size(); k > 1; --k)
+    std::swap(items[k - 1], items[b.below(k)]);
+}
+
+// Shaped like the large nets of model-checking collections, on which a run
+// is slowest: places are about 6% of the nodes and nearly every transition
+// has 9 input and 9 output places. Hubs, 14% of the places, carry nearly all
+// the arcs, with degrees that fall off with their rank r among h hubs as
+// 1 / (1 + 4r / h), from about 6000 down to a few hundred. Most hubs are
+// wide (inputs and outputs); the others only take tokens and pass them on
+// through one transition to a later hub. The other places are links of
+// short chains p -> t -> p -> ... -> hub, one arc in and one out, each chain
+// fed by one of the 9-in, 9-out transitions. Every chain link and every pass
+// is a rule-A match, so rule A fuses about 9 places in 10, most of them
+// moving a hub's arcs, thousands of them, into a chain place or another hub.
+// Names are shuffled, so rule A takes chains in no particular direction.
+// Small nets keep at least a few places, so that they still hold hubs and
+// chains.
+inline void hub_places(Builder& b, size_t nodes) {
+  const size_t places =
+      std::max(nodes * 6 / 100, std::min<size_t>(nodes / 2, 16));
+  const size_t wide = std::max<size_t>(2, places * 9 / 100);
+  const size_t passes = std::max<size_t>(1, places * 5 / 100);
+  const size_t hubs = wide + passes;
+  const size_t links = places > hubs ? places - hubs : 0;
+  const size_t fanned = std::max<size_t>(
+      1, nodes > places + links + passes ? nodes - places - links - passes : 0);
+
+  // Hubs are places 0 to hubs - 1, the wide ones first; ranks are shuffled
+  // over both kinds.
+  std::vector<uint64_t> rank(hubs);
+  for (size_t k = 0; k < hubs; ++k) rank[k] = k;
+  shuffle(b, rank);
+  const uint64_t knee = std::max<size_t>(1, hubs / 4);
+  std::vector<uint64_t> weight(hubs);
+  for (size_t k = 0; k < hubs; ++k) {
+    b.place();
+    weight[k] = (uint64_t{1} << 20) * knee / (knee + rank[k]);
+  }
+  const WeightedPick takers({weight.begin(), weight.begin() + wide});
+  const WeightedPick fed(weight);
+  auto arc_weight = [&] { return b.chance(1) ? 2u : 1u; };
+
+  // Chains of 1 to 32 links, ending in a hub, more often a larger one.
+  std::vector<std::pair<uint64_t, uint32_t>> heads;  // (feeder, head)
+  for (size_t made = 0; made < links;) {
+    size_t length = 1;
+    while (length < 32 && b.chance(40)) ++length;
+    length = std::min(length, links - made);
+    const uint32_t head = b.place();
+    heads.emplace_back(b.below(fanned), head);
+    const uint32_t end = b.series_places(head, length - 1);
+    const uint32_t t = b.transition();
+    b.pt(end, t);
+    b.tp(t, fed(b));
+    made += length;
+  }
+  // Passes go to a wide hub, or to a later pass hub, so they never loop.
+  for (size_t k = wide; k < hubs; ++k) {
+    const uint32_t t = b.transition();
+    b.pt(static_cast<uint32_t>(k), t);
+    const bool onward = k + 1 < hubs && b.chance(30);
+    b.tp(t, onward ? static_cast<uint32_t>(k + 1 + b.below(hubs - k - 1))
+                   : takers(b));
+  }
+
+  std::sort(heads.begin(), heads.end());
+  auto head = heads.begin();
+  for (uint64_t k = 0; k < fanned; ++k) {
+    const uint32_t t = b.transition();
+    for (uint32_t p : takers.distinct(b, 9)) b.pt(p, t, arc_weight());
+    size_t outputs = 0;
+    for (; head != heads.end() && head->first == k; ++head, ++outputs)
+      b.tp(t, head->second);
+    for (uint32_t p : fed.distinct(b, 9 - std::min<size_t>(outputs, 9)))
+      b.tp(t, p, arc_weight());
+  }
+  shuffle(b, b.net.place_names);
+  shuffle(b, b.net.transition_names);
+}
+
 }  // namespace detail
 
+// Each family and seed draws from its own stream: seed * 6 + family for the
+// first six families, and for the later ones streams counted down from the
+// top of the range, so that no two meet for seeds below 2^60.
+inline uint64_t stream_of(Family family, uint64_t seed) {
+  const auto k = static_cast<uint64_t>(family);
+  return k < 6 ? seed * 6 + k : ~(seed * 8 + (k - 6));
+}
+
 inline GeneratedNet generate_net(Family family, size_t nodes, uint64_t seed) {
-  detail::Builder b(seed * 6 + static_cast<uint64_t>(family));
+  detail::Builder b(stream_of(family, seed));
   switch (family) {
     case Family::kChains:
       detail::chains(b, nodes);
@@ -297,6 +421,9 @@ inline GeneratedNet generate_net(Family family, size_t nodes, uint64_t seed) {
       break;
     case Family::kLateMatch:
       detail::late_match(b, nodes);
+      break;
+    case Family::kHubPlaces:
+      detail::hub_places(b, nodes);
       break;
   }
   return std::move(b.net);

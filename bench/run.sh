@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Builds a Release marovel and the bench tools, generates the benchmark nets
 # (kept between runs), and prints one table: per family and size a full
-# marovel run against `xmllint --noout` on the same file, then the reference
-# search against the indexed one at 10^4 nodes.
+# marovel run against `xmllint --noout` and against the bare parse (expat
+# alone, marovel_bare_parse) on the same file, then the reference search
+# against the indexed one at 10^4 nodes.
+#
+# Columns: the file's size; marovel's best time and peak memory; xmllint's;
+# the bare parse's best time; then marovel's time over xmllint's (time x),
+# its peak over xmllint's (mem x), its time over the bare parse's (bare x)
+# and its peak over the file's size (mem/in).
 #
 #   bench/run.sh                      # sizes 10^5 and 10^6, every family
 #   BENCH_SIZES="10000 100000" BENCH_FAMILIES="random twins" bench/run.sh
@@ -13,7 +19,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${BENCH_DIR:-$root/build/bench}
 sizes=${BENCH_SIZES:-"100000 1000000"}
-families=${BENCH_FAMILIES:-"chains twins loops random hubs late"}
+families=${BENCH_FAMILIES:-"chains twins loops random hubs late hub"}
 compare_size=${BENCH_COMPARE_SIZE:-10000}
 repeat=${BENCH_REPEAT:-3}
 build=$dir/build
@@ -22,7 +28,7 @@ build=$dir/build
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
   -DMAROVEL_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target marovel marovel_gen_net \
-  marovel_search_compare >/dev/null
+  marovel_bare_parse marovel_search_compare >/dev/null
 mkdir -p "$dir/nets" "$dir/runs"
 
 # The net of one family and size, generated once; its arc count beside it.
@@ -55,15 +61,17 @@ best() {
 }
 
 declare -A full_run
-printf '%-8s %8s %8s %8s | %8s %8s | %8s %8s | %6s %6s\n' family nodes arcs \
-  "in MB" "run s" "run MB" "lint s" "lint MB" "time x" "mem x"
+printf '%-6s %7s %8s %5s | %6s %6s | %6s %7s | %6s | %6s %5s %6s %6s\n' \
+  family nodes arcs "in MB" "run s" "run MB" "lint s" "lint MB" "bare s" \
+  "time x" "mem x" "bare x" "mem/in"
 for family in $families; do
   for size in $sizes; do
     net "$family" "$size" >/dev/null
     : >"$dir/runs/marovel-$size.txt"
     : >"$dir/runs/xmllint-$size.txt"
+    : >"$dir/runs/bare-$size.txt"
   done
-  # Rounds over every size and both commands, so that a slow spell of the
+  # Rounds over every size and every command, so that a slow spell of the
   # machine falls on all of them rather than on the runs of one size. Each
   # command runs twice in a row, so that one of its runs finds the memory
   # the one before freed, whatever ran before them.
@@ -77,19 +85,25 @@ for family in $families; do
       for _ in 1 2; do
         run_once "$dir/runs/xmllint-$size.txt" xmllint --noout "$file"
       done
+      for _ in 1 2; do
+        run_once "$dir/runs/bare-$size.txt" "$build/marovel_bare_parse" "$file"
+      done
     done
   done
   for size in $sizes; do
     file=$(net "$family" "$size")
     read -r run_s run_kb < <(best "$dir/runs/marovel-$size.txt")
     read -r lint_s lint_kb < <(best "$dir/runs/xmllint-$size.txt")
+    read -r bare_s _ < <(best "$dir/runs/bare-$size.txt")
     full_run[$family-$size]=$run_s
     awk -v f="$family" -v n="$size" -v a="$(cat "$file.arcs")" \
-      -v mb="$(stat -c %s "$file")" -v rs="$run_s" -v rk="$run_kb" \
-      -v ls="$lint_s" -v lk="$lint_kb" 'BEGIN {
-        printf "%-8s %8d %8d %8.1f | %8.3f %8.0f | %8.3f %8.0f | %6.2f %6.2f\n",
-          f, n, a, mb / 1048576, rs, rk / 1024, ls, lk / 1024,
-          (ls > 0 ? rs / ls : 0), (lk > 0 ? rk / lk : 0) }'
+      -v bytes="$(stat -c %s "$file")" -v rs="$run_s" -v rk="$run_kb" \
+      -v ls="$lint_s" -v lk="$lint_kb" -v bs="$bare_s" 'BEGIN {
+        printf "%-6s %7d %8d %5.1f | %6.3f %6.0f | %6.3f %7.0f | %6.3f |" \
+          " %6.2f %5.2f %6.2f %6.2f\n",
+          f, n, a, bytes / 1048576, rs, rk / 1024, ls, lk / 1024, bs,
+          (ls > 0 ? rs / ls : 0), (lk > 0 ? rk / lk : 0),
+          (bs > 0 ? rs / bs : 0), (bytes > 0 ? rk * 1024 / bytes : 0) }'
   done
 done
 
@@ -116,6 +130,8 @@ for family in $families; do
     "$build/marovel_search_compare" "$file")
   awk -v f="$family" -v n="$compare_size" -v k="$steps" -v r="$reference" \
     -v i="$indexed" -v b="$setup" 'BEGIN {
-      printf "%-8s %8d %8d %12.4f %12.6f %10.0f %12.4f\n", f, n, k, r, i,
-        (i > 0 ? r / i : 0), b }'
+      x = (i > 0 ? r / i : 0)
+      # A speed-up below 10, a slow-down included, with two decimals.
+      printf "%-8s %8d %8d %12.4f %12.6f %10." (x < 10 ? 2 : 0) "f %12.4f\n",
+        f, n, k, r, i, x, b }'
 done
