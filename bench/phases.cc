@@ -11,7 +11,6 @@
 #include <sstream>
 #include <utility>
 
-#include "model/consistency.h"
 #include "model/invariants.h"
 #include "model/net_model.h"
 #include "reader/net_reader.h"

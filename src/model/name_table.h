@@ -65,14 +65,13 @@ class NameTable {
   std::optional<NameId> find_hashed(std::string_view name, uint64_t hash) const;
 
   // Looked up at random, so kept on huge pages where the system offers
-  // them: a page-table walk per lookup cost as much as the lookup.
+  // them: a lookup then walks no page table.
   std::pmr::vector<char> text_{huge_page_resource()};  // names in id order
   // Name k is [starts_[k], starts_[k + 1]).
   std::pmr::vector<size_t> starts_{huge_page_resource()};
   // Open addressing, linear probing, at most half full: each slot holds the
-  // high half of a name's hash and its id + 1 (0: empty). A lookup costs a
-  // slot read and one name compare; a node-based table cost three cache
-  // misses per lookup, which dominated reading a large net.
+  // high half of a name's hash and its id + 1 (0: empty), so that a lookup
+  // costs one slot read and, mostly, one name compare.
   std::pmr::vector<uint64_t> slots_{huge_page_resource()};
 };
 

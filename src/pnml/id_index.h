@@ -1,8 +1,8 @@
 // Finds which node or reference of a PNML net an id names. The index holds
 // the hashes of all ids sorted; a whole batch of ids is looked up by sorting
 // its hashes too and merging the two, so that a batch of any size costs a
-// few sequential passes where a hash table would take a cache miss or more
-// per id once the net outgrows the cache.
+// few sequential passes rather than a cache miss or more per id once the net
+// outgrows the cache.
 #ifndef MAROVEL_PNML_ID_INDEX_H_
 #define MAROVEL_PNML_ID_INDEX_H_
 

@@ -73,8 +73,8 @@ struct PnmlNetParts {
   PnmlNetParts(const PnmlNetParts&) = delete;
   PnmlNetParts& operator=(const PnmlNetParts&) = delete;
 
-  // Large lists grow in blocks the kernel can back with huge pages: taking
-  // them in 4 KiB page faults slowed the read down visibly.
+  // Large lists grow in blocks the kernel can back with huge pages, which
+  // spares most of the page faults of filling them.
   std::pmr::monotonic_buffer_resource memory{huge_page_resource()};
   std::pmr::vector<PnmlReference> references{&memory};  // in document order
   std::pmr::vector<PnmlArc> arcs{&memory};              // in document order

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/run_both.h"
-#include "model/consistency.h"
+#include "model/invariants.h"
 #include "xml/xml_lookup.h"
 
 namespace marovel {

@@ -1,8 +1,8 @@
 // A set of node ids that gives out its smallest member, for the match index:
 // a min-heap of ids with a membership flag per id. Erasing clears the flag
 // alone; an id no longer a member leaves the heap when it reaches the top.
-// Every operation touches a flat array, where a tree of ids allocated and
-// chased pointers on every insert and erase.
+// Every operation touches a flat array and allocates nothing but the heap's
+// growth.
 #ifndef MAROVEL_REDUCE_CANDIDATE_QUEUE_H_
 #define MAROVEL_REDUCE_CANDIDATE_QUEUE_H_
 

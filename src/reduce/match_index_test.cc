@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/net_generator.h"
-#include "model/consistency.h"
+#include "model/invariants.h"
 #include "reduce/reducer.h"
 #include "reduce/rule_table.h"
 #include "reduce/step_footprint.h"

@@ -4,7 +4,6 @@
 #include <ostream>
 #include <utility>
 
-#include "model/consistency.h"
 #include "model/invariants.h"
 #include "reduce/reduction_log.h"
 #include "reduce/rule_table.h"

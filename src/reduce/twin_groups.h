@@ -83,8 +83,8 @@ class TwinGroups {
   // Fetches the group of the next head one level further per call.
   void look_ahead();
 
-  // Open addressing with linear probing: one probe finds most groups in
-  // one cache miss, where a node-based table chased three or four pointers.
+  // Open addressing with linear probing, so that one probe finds most
+  // groups in one cache miss.
   std::vector<Slot> slots_;
   int shift_ = 64;  // 64 - log2(slots_.size())
   size_t groups_ = 0;

@@ -225,19 +225,20 @@ std::string current_date_text() {
 Status write_reduced_document(const XmlDocument& input, const NetModel& model,
                               std::string_view date, std::ostream& members_out,
                               std::ostream& xml, const ElementIndex* elements) {
-  // The lists must be there and hold members, as the reader found them.
-  const XmlNode* root = input.root();
-  const XmlNode* place_list = nullptr;
-  const XmlNode* transition_list = nullptr;
-  if (Status status = find_net_list(*root, NetList::kPlaces, place_list);
-      !status.ok())
-    return status;
-  if (Status status =
-          find_net_list(*root, NetList::kTransitions, transition_list);
-      !status.ok())
-    return status;
+  // The reader's index stands for lists it found whole; a document loaded
+  // again is checked and indexed here.
   ElementIndex built;
   if (elements == nullptr) {
+    const XmlNode& root = *input.root();
+    const XmlNode* place_list = nullptr;
+    const XmlNode* transition_list = nullptr;
+    if (Status status = find_net_list(root, NetList::kPlaces, place_list);
+        !status.ok())
+      return status;
+    if (Status status =
+            find_net_list(root, NetList::kTransitions, transition_list);
+        !status.ok())
+      return status;
     built.places = index_list(place_list, model.names);
     built.transitions = index_list(transition_list, model.names);
     elements = &built;

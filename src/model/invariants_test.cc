@@ -1,4 +1,4 @@
-#include "model/consistency.h"
+#include "model/invariants.h"
 
 #include <gtest/gtest.h>
 
