@@ -14,7 +14,8 @@ constexpr char kUsage[] =
     "Writes a Graphviz DOT picture of a marovel net file, input or reduced.\n"
     "  -o, --output FILE  the file to write (default: INPUT with the\n"
     "                     extension \"dot\")\n"
-    "  -h, --help         print this text\n";
+    "  -h, --help         print this text\n"
+    "  --version          print the version\n";
 
 }  // namespace
 

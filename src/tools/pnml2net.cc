@@ -14,7 +14,8 @@ constexpr char kUsage[] =
     "  -o, --output FILE  the file to write (default: INPUT with the\n"
     "                     extension \"xml\")\n"
     "  --net ID           the net to convert when the file holds several\n"
-    "  -h, --help         print this text\n";
+    "  -h, --help         print this text\n"
+    "  --version          print the version\n";
 
 }  // namespace
 

@@ -19,6 +19,10 @@ std::optional<int> start_tool(const ToolInfo& tool,
     out << tool.usage;
     return 0;
   }
+  if (options->version) {
+    out << tool.name << " " << MAROVEL_VERSION << "\n";
+    return 0;
+  }
   start.options = std::move(*options);
   const std::string& input = start.options.input;
   start.output = start.options.output.value_or(

@@ -29,7 +29,8 @@ struct ToolStart {
 };
 
 // Reads the command line into `start`. Returns the exit status when the
-// command ends here: 0 after the usage text, 2 for a rejected command line,
+// command ends here: 0 after the usage text or the version ("<name>
+// <version>", the build's MAROVEL_VERSION), 2 for a rejected command line,
 // 1 for an output that is the input, each reported on `out` or `err`.
 std::optional<int> start_tool(const ToolInfo& tool,
                               const std::vector<std::string>& args,
