@@ -1,5 +1,5 @@
-// What `cmake --install` makes of the build, and the manual pages it
-// installs, end to end.
+// What `cmake --install` and `cpack -G DEB` make of the build, and the
+// manual pages they carry, end to end.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -119,6 +119,53 @@ TEST(ManPageTest, EveryPageRendersWithoutWarningsAndMatchesItsCommand) {
           EXPECT_NE(text.find(" " + (*it)[group].str()), std::string::npos)
               << (*it)[group];
   }
+}
+
+TEST(PackageTest, DebianPackageHoldsTheInstallAndNamesItsDependencies) {
+  if (!on_path("dpkg-deb") || !on_path("dpkg-shlibdeps"))
+    GTEST_SKIP() << "dpkg-deb or dpkg-shlibdeps (dpkg-dev) is not installed";
+  ScratchDir dir;
+  ToolRun run = run_program(
+      MAROVEL_CPACK,
+      {"-G", "DEB", "--config",
+       std::string(MAROVEL_BUILD_DIR) + "/CPackConfig.cmake", "-B", dir.path()},
+      dir.path());
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  const std::string architecture =
+      run_program("dpkg", {"--print-architecture"}, dir.path()).out;
+  const std::string package =
+      dir.file(std::string("marovel_") + MAROVEL_VERSION + "_" +
+               architecture.substr(0, architecture.find('\n')) + ".deb");
+  ASSERT_TRUE(fs::exists(package)) << run.out;
+
+  run = run_program("dpkg-deb",
+                    {"-f", package, "Package", "Version", "Architecture",
+                     "Section", "Maintainer", "Depends", "Description"},
+                    dir.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string& fields = run.out;
+  EXPECT_NE(fields.find("Package: marovel\n"), std::string::npos) << fields;
+  EXPECT_NE(fields.find(std::string("Version: ") + MAROVEL_VERSION + "\n"),
+            std::string::npos);
+  EXPECT_NE(fields.find("Architecture: " + architecture), std::string::npos);
+  EXPECT_NE(fields.find("Section: science\n"), std::string::npos);
+  EXPECT_TRUE(std::regex_search(fields, std::regex("Maintainer: .+<.+@.+>")));
+  EXPECT_TRUE(std::regex_search(fields, std::regex("Description: .+\n .+")));
+  std::smatch depends;
+  ASSERT_TRUE(
+      std::regex_search(fields, depends, std::regex("Depends: (.*)\n")));
+  for (const char* library :
+       {"libc6 ", "libstdc++6 ", "libexpat1 ", "libwxbase3"})
+    EXPECT_NE(depends[1].str().find(library), std::string::npos) << library;
+
+  run = run_program("dpkg-deb", {"-c", package}, dir.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::set<std::string> contents;
+  const std::regex entry("\\./usr/(\\S+[^/])\n");
+  for (auto it = std::sregex_iterator(run.out.begin(), run.out.end(), entry);
+       it != std::sregex_iterator(); ++it)
+    contents.insert((*it)[1]);
+  EXPECT_EQ(contents, expected_install());
 }
 
 }  // namespace
