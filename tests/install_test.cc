@@ -114,10 +114,11 @@ TEST(ManPageTest, EveryPageRendersWithoutWarningsAndMatchesItsCommand) {
     const std::regex option("\n +(-[-a-z]+)(, (--[a-z]+))?");
     for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option);
          it != std::sregex_iterator(); ++it)
-      for (const int group : {1, 3})
-        if ((*it)[group].matched)
-          EXPECT_NE(text.find(" " + (*it)[group].str()), std::string::npos)
-              << (*it)[group];
+      for (const int group : {1, 3}) {
+        if (!(*it)[group].matched) continue;
+        EXPECT_NE(text.find(" " + (*it)[group].str()), std::string::npos)
+            << (*it)[group];
+      }
   }
 }
 
