@@ -36,9 +36,10 @@ class XmlIdSpace {
 };
 
 // Ids for the nodes named `names`, taken from `space` in two passes: first
-// every name that is already an NCName keeps it unless an earlier node took
-// it, then every other name gets ncname_from(name) made unique by take().
-// So a net whose names are distinct NCNames keeps them as its ids.
+// every name that ncname_from() leaves as it is becomes its node's id
+// unless an earlier node took it, then every other name gets
+// ncname_from(name) made unique by take(). So a net whose names are
+// distinct and left as they are keeps them as its ids.
 std::vector<std::string> take_node_ids(
     const std::vector<std::string_view>& names, XmlIdSpace& space);
 
