@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Builds marovel and its companion commands pnml2net and net2dot (Release,
-# in build/) and runs marovel with the given arguments;
+# Builds marovel and its companion commands pnml2net, net2dot and net2pnml
+# (Release, in build/) and runs marovel with the given arguments;
 # with none, reduces the bundled example net and says where the results are.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DMAROVEL_TESTS=OFF >/dev/null
-cmake --build build --target marovel pnml2net net2dot -j"$(nproc)" >/dev/null
+cmake --build build --target marovel pnml2net net2dot net2pnml -j"$(nproc)" >/dev/null
 
 if [ $# -gt 0 ]; then
   exec build/marovel "$@"

@@ -5,7 +5,11 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/install-deps.sh clang-14 libclang-rt-14-dev graphviz  # dot renders net2dot's output in its tests
+# graphviz: dot renders net2dot's output; man-db and groff-base render the
+# manual pages; dpkg-dev's dpkg-shlibdeps gives the Debian package its
+# dependencies.
+scripts/install-deps.sh clang-14 libclang-rt-14-dev graphviz man-db groff-base \
+  dpkg-dev
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DMAROVEL_SANITIZE=ON >/dev/null
 cmake --build build-test -j"$(nproc)"
 # The fuzz pass runs first so that ctest's summary closes the output; a

@@ -25,7 +25,7 @@ class SafeFile {
 
   // Completes the file and puts it in place. Returns false, with the target
   // as it was, when anything failed since construction.
-  bool commit();
+  [[nodiscard]] bool commit();
   // Removes what was written, leaving the target as it was.
   void discard();
 

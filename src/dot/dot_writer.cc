@@ -101,7 +101,7 @@ bool write_dot(const NetGraph& graph, std::ostream& out) {
     append_node(text, 't', i, graph.transitions[i], false);
     maybe_flush();
   }
-  for (const GraphArc& arc : graph.arcs) {
+  for (const NetFileArc& arc : graph.arcs) {
     const auto node = [&](char kind, size_t index) {
       text += kind;
       text += std::to_string(index);

@@ -13,7 +13,7 @@
 namespace marovel {
 
 // Returns false when the stream failed.
-bool write_dot(const NetGraph& graph, std::ostream& out);
+[[nodiscard]] bool write_dot(const NetGraph& graph, std::ostream& out);
 
 }  // namespace marovel
 

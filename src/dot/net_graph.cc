@@ -1,9 +1,6 @@
 #include "dot/net_graph.h"
 
-#include <unordered_map>
-
-#include "base/quoted.h"
-#include "netfile/net_file.h"
+#include "netfile/net_file_reader.h"
 #include "xml/xml_lookup.h"
 
 namespace marovel {
@@ -39,114 +36,31 @@ std::string flat_text(const XmlNode* element) {
   return text;
 }
 
-const XmlNode* last_child_element(const XmlNode* parent,
-                                  std::string_view name) {
-  const XmlNode* last = nullptr;
-  for (const XmlNode* child = parent->first_child; child != nullptr;
-       child = child->next_sibling)
-    if (child->is_element() && child->name == name) last = child;
-  return last;
-}
-
-using NameIndex = std::unordered_map<std::string_view, size_t>;
-
-// The members of one list; a name declared twice keeps its first element,
-// as marovel's writer copies the first.
-bool read_list(const XmlNode* root, std::string_view list_name,
-               std::vector<GraphNode>& nodes, NameIndex& index,
-               std::string& error) {
-  const XmlNode* list = find_child_element(root, list_name);
-  if (list == nullptr) {
-    error = "not a marovel net file: it has no " + std::string(list_name);
-    return false;
-  }
-  for (const XmlNode* member = list->first_child; member != nullptr;
-       member = member->next_sibling) {
-    if (!member->is_element()) continue;
-    const auto name = find_attribute(member, "name");
-    if (!name) {
-      error = "an element <" + std::string(member->name) + "> of the " +
-              std::string(list_name) + " has no name";
-      return false;
-    }
-    if (!index.try_emplace(*name, nodes.size()).second) continue;
-    GraphNode node{*name, {}, {}};
-    if (const XmlNode* info = find_child_element(member, "info"))
-      node.info = flat_text(info);
-    if (const XmlNode* aggregates = last_child_element(member, "aggregates"))
-      for (const XmlNode* entry = aggregates->first_child; entry != nullptr;
-           entry = entry->next_sibling)
-        if (entry->is_element()) node.members.push_back(flat_text(entry));
-    nodes.push_back(std::move(node));
-  }
-  return true;
+GraphNode graph_node(const NetFileNode& node) {
+  GraphNode result{node.name, {}, {}};
+  if (const XmlNode* info = find_child_element(node.element, "info"))
+    result.info = flat_text(info);
+  if (const XmlNode* aggregates =
+          last_child_element(node.element, "aggregates"))
+    for (const XmlNode* entry = aggregates->first_child; entry != nullptr;
+         entry = entry->next_sibling)
+      if (entry->is_element()) result.members.push_back(flat_text(entry));
+  return result;
 }
 
 }  // namespace
 
 bool read_net_graph(const XmlDocument& doc, NetGraph& graph,
                     std::string& error) {
-  const XmlNode* root = doc.root();
-  if (root == nullptr || root->name != kNetRoot) {
-    error = "not a marovel net file: the root element is " +
-            quoted(root == nullptr ? "" : root->name) + ", not 'petrinet'";
-    return false;
-  }
-  NameIndex places;
-  NameIndex transitions;
-  if (!read_list(root, list_element_name(NetList::kPlaces), graph.places,
-                 places, error) ||
-      !read_list(root, list_element_name(NetList::kTransitions),
-                 graph.transitions, transitions, error))
-    return false;
-  const XmlNode* edges =
-      find_child_element(root, list_element_name(NetList::kEdges));
-  if (edges == nullptr) {
-    error = "not a marovel net file: it has no edgelist";
-    return false;
-  }
-
-  std::unordered_map<uint64_t, size_t> arc_index;
-  for (const XmlNode* edge = edges->first_child; edge != nullptr;
-       edge = edge->next_sibling) {
-    if (!edge->is_element()) continue;
-    const auto from = find_attribute(edge, "from");
-    const auto to = find_attribute(edge, "to");
-    if (!from || !to) {
-      error = "an edge has no " + std::string(from ? "to" : "from");
-      return false;
-    }
-    // The same reading as marovel's: the source decides the direction, and
-    // a weight it cannot read counts as 1.
-    const auto place_from = places.find(*from);
-    const auto transition_to = transitions.find(*to);
-    const auto transition_from = transitions.find(*from);
-    const auto place_to = places.find(*to);
-    GraphArc arc{};
-    if (place_from != places.end() && transition_to != transitions.end()) {
-      arc = {place_from->second, transition_to->second, true, 1};
-    } else if (place_from == places.end() &&
-               transition_from != transitions.end() &&
-               place_to != places.end()) {
-      arc = {place_to->second, transition_from->second, false, 1};
-    } else {
-      error = "the edge from " + quoted(*from) + " to " + quoted(*to) +
-              " does not join a declared place and transition";
-      return false;
-    }
-    if (const auto text = find_attribute(edge, "multiplicity"))
-      arc.weight = parse_multiplicity(*text).value_or(1);
-    if (arc.weight <= 0) continue;  // marovel enters no arc for it
-
-    const uint64_t key =
-        arc_key(static_cast<uint32_t>(arc.place),
-                static_cast<uint32_t>(arc.transition), arc.to_transition);
-    const auto [slot, added] = arc_index.try_emplace(key, graph.arcs.size());
-    if (added)
-      graph.arcs.push_back(arc);
-    else
-      graph.arcs[slot->second].weight += arc.weight;
-  }
+  NetFile net;
+  if (!read_net_file(doc, net, error)) return false;
+  graph.places.reserve(net.places.size());
+  for (const NetFileNode& node : net.places)
+    graph.places.push_back(graph_node(node));
+  graph.transitions.reserve(net.transitions.size());
+  for (const NetFileNode& node : net.transitions)
+    graph.transitions.push_back(graph_node(node));
+  graph.arcs = std::move(net.arcs);
   return true;
 }
 

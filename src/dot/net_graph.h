@@ -5,12 +5,11 @@
 #ifndef MAROVEL_DOT_NET_GRAPH_H_
 #define MAROVEL_DOT_NET_GRAPH_H_
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "netfile/net_file_reader.h"
 #include "xml/xml_document.h"
 
 namespace marovel {
@@ -23,21 +22,15 @@ struct GraphNode {
   std::vector<std::string> members;
 };
 
-struct GraphArc {
-  size_t place;       // index into NetGraph::places
-  size_t transition;  // index into NetGraph::transitions
-  bool to_transition;
-  int64_t weight;  // parallel edges added up
-};
-
 struct NetGraph {
   std::vector<GraphNode> places;
   std::vector<GraphNode> transitions;
-  std::vector<GraphArc> arcs;
+  std::vector<NetFileArc> arcs;  // indices into places and transitions
 };
 
-// Fills the empty `graph` from `doc`, which must outlive it. On failure
-// returns false and sets `error` to one line.
+// Fills the empty `graph` from `doc`, which must outlive it, as
+// read_net_file() reads it; on failure returns false and sets `error` to one
+// line.
 bool read_net_graph(const XmlDocument& doc, NetGraph& graph,
                     std::string& error);
 

@@ -17,7 +17,7 @@ namespace marovel {
 std::string node_info(const PtNode& node, bool is_place);
 
 // Returns false when the stream failed.
-bool write_net_file(const PtNet& net, std::ostream& out);
+[[nodiscard]] bool write_net_file(const PtNet& net, std::ostream& out);
 
 }  // namespace marovel
 

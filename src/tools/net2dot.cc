@@ -14,7 +14,8 @@ constexpr char kUsage[] =
     "Writes a Graphviz DOT picture of a marovel net file, input or reduced.\n"
     "  -o, --output FILE  the file to write (default: INPUT with the\n"
     "                     extension \"dot\")\n"
-    "  -h, --help         print this text\n";
+    "  -h, --help         print this text\n"
+    "  --version          print the version\n";
 
 }  // namespace
 
@@ -34,8 +35,8 @@ int run_net2dot(const std::vector<std::string>& args, std::ostream& out,
   }
 
   SafeFile file(start.output);
-  write_dot(graph, file.stream());
-  if (const int status = finish_tool(tool, file, err)) return status;
+  const bool written = write_dot(graph, file.stream());
+  if (const int status = finish_tool(tool, file, written, err)) return status;
   out << "Wrote " << start.output << ": " << graph.places.size() << " places, "
       << graph.transitions.size() << " transitions, " << graph.arcs.size()
       << " arcs\n";

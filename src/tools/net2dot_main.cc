@@ -1,7 +1,9 @@
 #include <iostream>
 
 #include "tools/net2dot.h"
+#include "tools/tool_entry.h"
 
 int main(int argc, char** argv) {
-  return marovel::run_net2dot({argv + 1, argv + argc}, std::cout, std::cerr);
+  return marovel::tool_entry("net2dot", marovel::run_net2dot, argc, argv,
+                             std::cout, std::cerr);
 }

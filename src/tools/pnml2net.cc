@@ -14,7 +14,8 @@ constexpr char kUsage[] =
     "  -o, --output FILE  the file to write (default: INPUT with the\n"
     "                     extension \"xml\")\n"
     "  --net ID           the net to convert when the file holds several\n"
-    "  -h, --help         print this text\n";
+    "  -h, --help         print this text\n"
+    "  --version          print the version\n";
 
 }  // namespace
 
@@ -40,8 +41,8 @@ int run_pnml2net(const std::vector<std::string>& args, std::ostream& out,
   }
 
   SafeFile file(start.output);
-  write_net_file(net, file.stream());
-  if (const int status = finish_tool(tool, file, err)) return status;
+  const bool written = write_net_file(net, file.stream());
+  if (const int status = finish_tool(tool, file, written, err)) return status;
   out << "Wrote " << start.output << ": " << net.places.size() << " places, "
       << net.transitions.size() << " transitions, " << net.arcs.size()
       << " arcs\n";

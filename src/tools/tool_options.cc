@@ -46,6 +46,10 @@ std::optional<ToolOptions> parse_tool_options(
       options.help = true;
       return options;
     }
+    if (arg == "--version") {
+      options.version = true;
+      return options;
+    }
     struct Valued {
       std::string_view short_form;
       std::string_view long_form;

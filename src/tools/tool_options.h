@@ -14,6 +14,7 @@ namespace marovel {
 
 struct ToolOptions {
   bool help = false;
+  bool version = false;
   std::string input;
   std::optional<std::string> output;
   std::optional<std::string> net;
@@ -22,7 +23,7 @@ struct ToolOptions {
 // Parses the arguments after the program name. `-o FILE`, `-oFILE`,
 // `--output FILE` and `--output=FILE` are one option (likewise `--net`);
 // `--` ends the options; `-h`/`--help` ends the parse as a request
-// for the usage text. Returns
+// for the usage text, `--version` as one for the version. Returns
 // nothing and sets `error` when the line is rejected.
 std::optional<ToolOptions> parse_tool_options(
     const std::vector<std::string>& args, bool takes_net, std::string& error);

@@ -39,14 +39,34 @@ TEST(ToolOptionsTest, AcceptedForms) {
   }
 }
 
-TEST(ToolOptionsTest, HelpEndsTheParse) {
-  std::string error;
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"-h"}, {"in.pnml", "--help"}, {"--help", "--bogus"}}) {
-    const auto options = parse_tool_options(args, true, error);
-    ASSERT_TRUE(options) << error;
-    EXPECT_TRUE(options->help);
+TEST(ToolOptionsTest, HelpAndVersionEndTheParse) {
+  struct Case {
+    std::vector<std::string> args;
+    bool help;
+    bool version;
+  };
+  const Case cases[] = {
+      {{"-h"}, true, false},
+      {{"in.pnml", "--help"}, true, false},
+      {{"--help", "--bogus"}, true, false},
+      {{"--version"}, false, true},
+      {{"--version", "a", "b", "--bogus"}, false, true},
+      {{"--help", "--version"}, true, false},
+      {{"--version", "-h"}, false, true},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    const auto options = parse_tool_options(c.args, false, error);
+    ASSERT_TRUE(options) << c.args[0] << ": " << error;
+    EXPECT_EQ(options->help, c.help) << c.args[0];
+    EXPECT_EQ(options->version, c.version) << c.args[0];
   }
+  // After "--" it is a file name.
+  std::string error;
+  const auto options = parse_tool_options({"--", "--version"}, false, error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_FALSE(options->version);
+  EXPECT_EQ(options->input, "--version");
 }
 
 TEST(ToolOptionsTest, RejectedLines) {
@@ -68,6 +88,8 @@ TEST(ToolOptionsTest, RejectedLines) {
        true,
        "option '--output' is given more than once"},
       {{"a.pnml", "--verbose"}, true, "unknown option '--verbose'"},
+      {{"a.pnml", "--versions"}, true, "unknown option '--versions'"},
+      {{"a.pnml", "--version=1"}, true, "unknown option '--version=1'"},
       {{"a.xml", "--net", "n"}, false, "unknown option '--net'"},
   };
   for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 #include "tools/tool_start.h"
 
 #include "base/file_identity.h"
+#include "base/version.h"
 
 namespace marovel {
 
@@ -17,6 +18,10 @@ std::optional<int> start_tool(const ToolInfo& tool,
   }
   if (options->help) {
     out << tool.usage;
+    return 0;
+  }
+  if (options->version) {
+    out << tool.name << " " << MAROVEL_VERSION << "\n";
     return 0;
   }
   start.options = std::move(*options);
@@ -45,9 +50,14 @@ int report_unreadable_input(const ToolInfo& tool, std::string_view error,
   return 1;
 }
 
-int finish_tool(const ToolInfo& tool, SafeFile& file, std::ostream& err) {
-  if (file.commit()) return 0;
-  err << tool.name << ": " << file.error() << "\n";
+int finish_tool(const ToolInfo& tool, SafeFile& file, bool written,
+                std::ostream& err) {
+  if (written && file.commit()) return 0;
+  if (!written) file.discard();
+  err << tool.name << ": "
+      << (file.error().empty() ? "the output could not be written"
+                               : file.error())
+      << "\n";
   return 1;
 }
 

@@ -29,7 +29,8 @@ struct ToolStart {
 };
 
 // Reads the command line into `start`. Returns the exit status when the
-// command ends here: 0 after the usage text, 2 for a rejected command line,
+// command ends here: 0 after the usage text or the version ("<name>
+// <version>", the build's MAROVEL_VERSION), 2 for a rejected command line,
 // 1 for an output that is the input, each reported on `out` or `err`.
 std::optional<int> start_tool(const ToolInfo& tool,
                               const std::vector<std::string>& args,
@@ -45,8 +46,11 @@ bool load_tool_input(const ToolInfo& tool, const ToolStart& start,
 int report_unreadable_input(const ToolInfo& tool, std::string_view error,
                             std::ostream& err);
 
-// Puts the written file in place; returns 0, or 1 after reporting why not.
-int finish_tool(const ToolInfo& tool, SafeFile& file, std::ostream& err);
+// Puts the written file in place when the writer, whose result is
+// `written`, and the file both succeeded; returns 0, or 1 after reporting
+// why not (the file is then left as it was).
+int finish_tool(const ToolInfo& tool, SafeFile& file, bool written,
+                std::ostream& err);
 
 }  // namespace marovel
 

@@ -1,0 +1,114 @@
+#include "pnml/pnml_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "base/version.h"
+#include "pnml/pnml_reader.h"
+
+namespace marovel {
+namespace {
+
+std::string write(const PnmlOutNet& net) {
+  std::ostringstream out;
+  EXPECT_TRUE(write_pnml(net, out));
+  return out.str();
+}
+
+TEST(PnmlWriterTest, IdsInscriptionsAndNames) {
+  PnmlOutNet net;
+  net.name = "my net";
+  // "x" is a place and a transition; "a1" is a node, so the first arc's id
+  // must be another.
+  net.places = {{"x", {}}, {"1a", {}}, {"a b", {}}};
+  net.transitions = {{"x", {}}, {"\xC3\xA9", {}}, {"a1", {}}};
+  net.arcs = {{0, 0, true, 1},
+              {1, 0, false, 3},
+              {2, 1, true, 4294967294},
+              {1, 2, true, 1}};
+  EXPECT_EQ(write(net),
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+            "<pnml xmlns=\"http://www.pnml.org/version-2009/grammar/pnml\">\n"
+            "  <net id=\"my_net\" "
+            "type=\"http://www.pnml.org/version-2009/grammar/ptnet\">\n"
+            "    <page id=\"page\">\n"
+            "      <place id=\"x\">\n"
+            "        <name>\n          <text>x</text>\n        </name>\n"
+            "      </place>\n"
+            "      <place id=\"_1a\">\n"
+            "        <name>\n          <text>1a</text>\n        </name>\n"
+            "      </place>\n"
+            "      <place id=\"a_b\">\n"
+            "        <name>\n          <text>a b</text>\n        </name>\n"
+            "      </place>\n"
+            "      <transition id=\"x_1\">\n"
+            "        <name>\n          <text>x</text>\n        </name>\n"
+            "      </transition>\n"
+            "      <transition id=\"\xC3\xA9\">\n"
+            "        <name>\n          <text>\xC3\xA9</text>\n        </name>\n"
+            "      </transition>\n"
+            "      <transition id=\"a1\">\n"
+            "        <name>\n          <text>a1</text>\n        </name>\n"
+            "      </transition>\n"
+            "      <arc id=\"a1_1\" source=\"x\" target=\"x_1\"/>\n"
+            "      <arc id=\"a2\" source=\"x_1\" target=\"_1a\">\n"
+            "        <inscription>\n          <text>3</text>\n"
+            "        </inscription>\n"
+            "      </arc>\n"
+            "      <arc id=\"a3\" source=\"a_b\" target=\"\xC3\xA9\">\n"
+            "        <inscription>\n          <text>4294967294</text>\n"
+            "        </inscription>\n"
+            "      </arc>\n"
+            "      <arc id=\"a4\" source=\"_1a\" target=\"a1\"/>\n"
+            "    </page>\n"
+            "  </net>\n"
+            "</pnml>\n");
+}
+
+TEST(PnmlWriterTest, ToolDataIsCopiedWholeIntoOneBlock) {
+  XmlDocument doc;
+  std::string error;
+  ASSERT_TRUE(load_xml_string(
+      "<place name='p'><info>own</info><aggregates><info a='1'>x &amp; "
+      "<b>y</b></info><info/></aggregates></place>",
+      doc, error));
+  const XmlNode* info = doc.root()->first_child;
+  const XmlNode* aggregates = info->next_sibling;
+  PnmlOutNet net;
+  net.name = "n";
+  net.places = {{"p", {info, aggregates}}};
+  net.transitions = {{"t", {}}};
+  net.arcs = {{0, 0, true, 1}};
+  const std::string pnml = write(net);
+  EXPECT_NE(pnml.find("        <toolspecific tool=\"marovel\" version=\"" +
+                      std::string(MAROVEL_VERSION) +
+                      "\">\n"
+                      "          <info>own</info>\n"
+                      "          <aggregates>\n"
+                      "            <info a=\"1\">x &amp; \n"
+                      "              <b>y</b>\n"
+                      "            </info>\n"
+                      "            <info/>\n"
+                      "          </aggregates>\n"
+                      "        </toolspecific>\n"
+                      "      </place>\n"
+                      "      <transition id=\"t\">\n"
+                      "        <name>\n          <text>t</text>\n"
+                      "        </name>\n"
+                      "      </transition>\n"),
+            std::string::npos)
+      << pnml;
+  EXPECT_EQ(pnml.find("<toolspecific"), pnml.rfind("<toolspecific"));
+
+  // pnml2net's reader takes the block in its stride.
+  XmlDocument written;
+  ASSERT_TRUE(load_xml_string(pnml, written, error)) << error;
+  PtNet read;
+  ASSERT_TRUE(read_pnml(written, "", read, error)) << error;
+  EXPECT_EQ(read.places.size(), 1u);
+  EXPECT_EQ(read.arcs.size(), 1u);
+}
+
+}  // namespace
+}  // namespace marovel
