@@ -6,8 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh
+# The build's progress goes to standard error, so that `./run.sh ARGS`
+# prints on standard output what marovel prints and nothing else.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DMAROVEL_TESTS=OFF >/dev/null
-cmake --build build --target marovel pnml2net net2dot net2pnml -j"$(nproc)" >/dev/null
+cmake --build build --target marovel pnml2net net2dot net2pnml -j"$(nproc)" >&2
 
 if [ $# -gt 0 ]; then
   exec build/marovel "$@"
