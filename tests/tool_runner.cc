@@ -56,6 +56,14 @@ ToolRun run_tool(const std::vector<std::string>& args, const std::string& cwd,
 ToolRun run_program(const std::string& binary,
                     const std::vector<std::string>& args,
                     const std::string& cwd, long file_size_limit) {
+  RunOptions options;
+  options.file_size_limit = file_size_limit;
+  return run_program(binary, args, cwd, options);
+}
+
+ToolRun run_program(const std::string& binary,
+                    const std::vector<std::string>& args,
+                    const std::string& cwd, const RunOptions& options) {
   char out_name[] = "/tmp/marovel-out-XXXXXX";
   char err_name[] = "/tmp/marovel-err-XXXXXX";
   const int out_fd = mkstemp(out_name);
@@ -84,14 +92,23 @@ ToolRun run_program(const std::string& binary,
     const int null_fd = open("/dev/null", O_RDONLY);
     dup2(null_fd, 0);
     if (chdir(cwd.c_str()) != 0) _exit(127);
-    if (file_size_limit > 0) {
+    if (options.file_size_limit > 0) {
       signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit = {static_cast<rlim_t>(file_size_limit),
-                            static_cast<rlim_t>(file_size_limit)};
+      const rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
+                            static_cast<rlim_t>(options.file_size_limit)};
       setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (options.address_space_limit > 0) {
+      const rlimit limit = {static_cast<rlim_t>(options.address_space_limit),
+                            static_cast<rlim_t>(options.address_space_limit)};
+      setrlimit(RLIMIT_AS, &limit);
     }
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
+  }
+  if (options.signal > 0 && pid > 0) {
+    usleep(static_cast<useconds_t>(options.signal_after_us));
+    kill(pid, options.signal);
   }
   int wait_status = 0;
   waitpid(pid, &wait_status, 0);
@@ -101,6 +118,7 @@ ToolRun run_program(const std::string& binary,
   ToolRun run;
   run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status)
                                       : 128 + WTERMSIG(wait_status);
+  run.core_dumped = WIFSIGNALED(wait_status) && WCOREDUMP(wait_status);
   run.out = read_file(out_name);
   run.err = read_file(err_name);
   unlink(out_name);

@@ -11,9 +11,21 @@
 namespace marovel::testing {
 
 struct ToolRun {
-  int status = -1;
+  int status = -1;  // the exit status, or 128 + the signal that ended it
+  bool core_dumped = false;
   std::string out;
   std::string err;
+};
+
+// How a program is run, beyond its arguments.
+struct RunOptions {
+  // Above zero: every write past that many bytes of a file fails.
+  long file_size_limit = 0;
+  // Above zero: the process's address space is capped at that many bytes.
+  long address_space_limit = 0;
+  // Above zero: `signal` is sent that many microseconds after the start.
+  int signal = 0;
+  long signal_after_us = 0;
 };
 
 // A fresh folder under the system's temporary directory, removed with it.
@@ -45,6 +57,9 @@ ToolRun run_tool(const std::vector<std::string>& args, const std::string& cwd,
 ToolRun run_program(const std::string& binary,
                     const std::vector<std::string>& args,
                     const std::string& cwd, long file_size_limit = 0);
+ToolRun run_program(const std::string& binary,
+                    const std::vector<std::string>& args,
+                    const std::string& cwd, const RunOptions& options);
 
 std::string read_file(const std::string& path);
 

@@ -1,11 +1,14 @@
 #include "base/safe_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace marovel {
@@ -104,6 +107,67 @@ TEST_F(SafeFileTest, UnwritablePlacesAreReported) {
   SafeFile full("/dev/full");
   full.stream() << "text";
   EXPECT_FALSE(full.commit());
+}
+
+// Both ways of staging the text: a file without a name, and a hidden file
+// beside the target where the system has no unnamed files.
+TEST_F(SafeFileTest, EitherStagingReplacesTheTargetAndLeavesNothingElse) {
+  for (const auto staging :
+       {SafeFile::Staging::kUnnamed, SafeFile::Staging::kNamed}) {
+    std::ofstream(path("out.xml")) << "old";
+    {
+      SafeFile file(path("out.xml"), staging);
+      file.stream() << "new";
+      // Until the commit, the target is as it was.
+      EXPECT_EQ(content(path("out.xml")), "old");
+      ASSERT_TRUE(file.commit()) << file.error();
+    }
+    EXPECT_EQ(content(path("out.xml")), "new");
+    {
+      SafeFile file(path("fresh.xml"), staging);
+      file.stream() << "fresh";
+      ASSERT_TRUE(file.commit()) << file.error();
+    }
+    EXPECT_EQ(content(path("fresh.xml")), "fresh");
+    EXPECT_EQ(entries(), 2u);
+    fs::remove(path("fresh.xml"));
+  }
+}
+
+// A hidden file is removed when SIGINT, SIGTERM or SIGHUP ends the process,
+// which still dies of the signal.
+TEST_F(SafeFileTest, SignalsRemoveAHiddenFileBeforeTheProcessEnds) {
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t child = fork();
+    if (child == 0) {
+      SafeFile file(path("out.xml"), SafeFile::Staging::kNamed);
+      file.stream() << "partial";
+      file.stream().flush();
+      raise(signal_number);
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number)
+        << signal_number;
+    EXPECT_EQ(entries(), 0u) << signal_number;
+  }
+}
+
+TEST_F(SafeFileTest, StandardStreamsAreNamedByTheirDescriptors) {
+  const struct {
+    const char* path;
+    std::optional<int> fd;
+  } kCases[] = {{"/dev/stdout", 1},
+                {"/dev/stderr", 2},
+                {"/dev/fd/1", 1},
+                {"/proc/self/fd/7", 7},
+                {"/dev/fd/", std::nullopt},
+                {"/dev/fd/1x", std::nullopt},
+                {"/dev/null", std::nullopt},
+                {"out.xml", std::nullopt}};
+  for (const auto& c : kCases)
+    EXPECT_EQ(SafeFile::stream_descriptor(c.path), c.fd) << c.path;
 }
 
 TEST_F(SafeFileTest, NonRegularTargetsAreWrittenDirectly) {

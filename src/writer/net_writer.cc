@@ -245,6 +245,9 @@ Status write_reduced_document(const XmlDocument& input, const NetModel& model,
   }
   NodeCopier copier(model, *elements);
   if (Status status = copier.check(members_out); !status.ok()) return status;
+  // What was said so far comes before the document where both share one
+  // stream (an output named /dev/stdout).
+  members_out.flush();
 
   XmlWriter writer(xml);
   writer.start_element(kNetRoot);

@@ -44,8 +44,11 @@ class IconvHandle {
 };
 
 // Decodes the single-byte encodings expat has no table for (windows-1252,
-// ISO-8859-2 and the like) by asking iconv what each of the 256 bytes means.
-// A byte that decodes to nothing maps to -1, which expat rejects if it ever
+// ISO-8859-2 and the like) by asking iconv what each of the 256 bytes means
+// alone: from a fresh state, then flushing whatever the converter holds
+// back (for windows-1255 and windows-1258 it keeps a base letter, waiting
+// for a combining mark that could join it). A byte that decodes to nothing,
+// or to more than one character, maps to -1, which expat rejects if it ever
 // occurs. An encoding in which some byte is only the start of a sequence is
 // multibyte and refused, as is one iconv doesn't know.
 int XMLCALL decode_single_byte_encoding(void* /*data*/, const XML_Char* name,
@@ -53,9 +56,9 @@ int XMLCALL decode_single_byte_encoding(void* /*data*/, const XML_Char* name,
   IconvHandle cd(name);
   if (!cd.valid()) return XML_STATUS_ERROR;
   for (int byte = 0; byte < 256; ++byte) {
-    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);  // reset shift state
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);  // a fresh state
     char in = static_cast<char>(byte);
-    unsigned char out[8];
+    unsigned char out[16];
     char* in_ptr = &in;
     size_t in_left = 1;
     char* out_ptr = reinterpret_cast<char*>(out);
@@ -66,7 +69,9 @@ int XMLCALL decode_single_byte_encoding(void* /*data*/, const XML_Char* name,
       info->map[byte] = -1;
       continue;
     }
-    if (sizeof out - out_left != 4) {  // a shift code or a character pair
+    if (iconv(cd.get(), nullptr, nullptr, &out_ptr, &out_left) ==
+            static_cast<size_t>(-1) ||
+        sizeof out - out_left != 4) {  // nothing, or a character pair
       info->map[byte] = -1;
       continue;
     }
@@ -116,11 +121,8 @@ class ExpatDriver {
   ExpatDriver(const ExpatDriver&) = delete;
   ExpatDriver& operator=(const ExpatDriver&) = delete;
 
-  bool start(std::string& error) {
-    if (parser_ == nullptr) {
-      error = "XML parsing error: 'out of memory' at line 0";
-      return false;
-    }
+  bool start() {
+    if (parser_ == nullptr) throw std::bad_alloc();
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, on_start, on_end);
     XML_SetUnknownEncodingHandler(parser_, decode_single_byte_encoding,
@@ -177,10 +179,13 @@ class ExpatDriver {
   }
 
  private:
+  // Running out of memory, in expat or in a handler, is no fault of the
+  // document: it goes on as std::bad_alloc, for the entry point to report.
   bool parse(XML_Status status, std::string& error) {
     if (status == XML_STATUS_OK) return true;
     const XML_Error code =
         out_of_memory_ ? XML_ERROR_NO_MEMORY : XML_GetErrorCode(parser_);
+    if (code == XML_ERROR_NO_MEMORY) throw std::bad_alloc();
     error = std::string("XML parsing error: '") + XML_ErrorString(code) +
             "' at line " + std::to_string(XML_GetCurrentLineNumber(parser_));
     return false;
@@ -299,7 +304,8 @@ class ExpatDriver {
 bool parse_xml_string(std::string_view bytes, XmlContentHandler& handler,
                       std::string& error) {
   ExpatDriver driver(handler);
-  return driver.start(error) && driver.feed_string(bytes, error);
+  driver.start();
+  return driver.feed_string(bytes, error);
 }
 
 bool parse_xml_file(const std::string& path, XmlContentHandler& handler,
@@ -322,8 +328,8 @@ bool parse_xml_file(const std::string& path, XmlContentHandler& handler,
     return false;
   }
   ExpatDriver driver(handler);
-  return driver.start(error) &&
-         driver.feed_file(file.get(), static_cast<size_t>(info.st_size), path,
+  driver.start();
+  return driver.feed_file(file.get(), static_cast<size_t>(info.st_size), path,
                           error, digest);
 }
 
