@@ -1,5 +1,10 @@
-// An ordered multiset of node names, held as one count per distinct name.
-// A name's count is the weight of an arc; size() counts every unit of weight.
+// A multiset of node names, held as one count per distinct name: a name's
+// count is the weight of an arc, and size() counts every unit of weight,
+// kept as a total rather than recounted. A bag of a few names is a short
+// array sorted by name; past sixteen names (a hub) it is an open-addressing
+// table, so that every insertion, erasure and count costs the same whatever
+// the bag's size. Walks over a table come in no particular order; sorted()
+// gives the name order where it matters.
 #ifndef MAROVEL_MODEL_NAME_BAG_H_
 #define MAROVEL_MODEL_NAME_BAG_H_
 
@@ -7,39 +12,34 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-#include <map>
-#include <memory_resource>
 #include <utility>
 #include <vector>
 
 #include "base/prefetch.h"
+#include "model/bag_pool.h"
 #include "model/name_table.h"
 
 namespace marovel {
 
 class NameBag {
  public:
-  // A distinct name and its count. Counts are 64-bit: fusions add weights
-  // up past 2^31.
-  using Entry = std::pair<NameId, uint64_t>;
+  using Entry = BagEntry;
 
-  // Walks the distinct names in name order (ids are ranks in name order),
-  // each with its count. Any change to the bag invalidates it.
+  // Walks the distinct names, each with its count: in name order while the
+  // bag is an array, in no particular order once it is a table. Any change
+  // to the bag invalidates it.
   class const_iterator {
    public:
-    using value_type = Entry;
-    using reference = Entry;
+    using value_type = std::pair<NameId, uint64_t>;
+    using reference = value_type;
     using difference_type = std::ptrdiff_t;
     using iterator_category = std::forward_iterator_tag;
 
     const_iterator() = default;
-    Entry operator*() const { return in_tree_ ? Entry(*tree_) : *flat_; }
+    value_type operator*() const { return {at_->name, at_->count}; }
     const_iterator& operator++() {
-      if (in_tree_) {
-        ++tree_;
-      } else {
-        ++flat_;
-      }
+      ++at_;
+      skip_empty();
       return *this;
     }
     const_iterator operator++(int) {
@@ -48,65 +48,58 @@ class NameBag {
       return before;
     }
     friend bool operator==(const const_iterator& a, const const_iterator& b) {
-      return a.in_tree_ ? a.tree_ == b.tree_ : a.flat_ == b.flat_;
+      return a.at_ == b.at_;
     }
 
    private:
     friend class NameBag;
-    using Tree = std::pmr::map<NameId, uint64_t>;
-    explicit const_iterator(const Entry* flat) : flat_(flat) {}
-    explicit const_iterator(Tree::const_iterator tree)
-        : tree_(tree), in_tree_(true) {}
-
-    const Entry* flat_ = nullptr;
-    Tree::const_iterator tree_{};
-    bool in_tree_ = false;
+    const_iterator(const Entry* at, const Entry* end) : at_(at), end_(end) {
+      skip_empty();
+    }
+    void skip_empty() {
+      while (at_ != end_ && at_->name == kEmpty) ++at_;
+    }
+    const Entry* at_ = nullptr;
+    const Entry* end_ = nullptr;
   };
 
+  // A bag whose blocks come from `pool`, which must outlive it; without a
+  // pool they come from operator new.
   NameBag() = default;
-  // A bag whose entries come from `memory`, which must outlive it.
-  explicit NameBag(std::pmr::memory_resource* memory) : flat_(memory) {}
-  // A copy's entries come from the default resource, as a copied standard
-  // container's would; assignments keep the bag's own resource.
+  explicit NameBag(BagPool* pool) : pool_(pool) {}
+  // A copy takes its blocks from operator new, as a copied standard
+  // container would; assignments keep the bag's own pool.
   NameBag(const NameBag& other);
   NameBag(NameBag&& other) noexcept;
   NameBag& operator=(const NameBag& other);
   NameBag& operator=(NameBag&& other);
-  ~NameBag() { drop_tree(); }
+  ~NameBag() { release(); }
 
   // Adds `copies` occurrences of `name` (none when `copies` is 0).
   void insert(NameId name, uint64_t copies = 1);
   // Removes every occurrence of `name`; returns how many there were.
   uint64_t erase(NameId name);
   uint64_t count(NameId name) const;
+  // Empties the bag and gives its block back.
   void clear();
 
   // The number of occurrences, repeats counted.
   uint64_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  // The smallest name. Precondition: !empty().
-  NameId first() const {
-    assert(!empty());
-    return tree_ != nullptr ? tree_->begin()->first : flat_.front().first;
-  }
-  const_iterator begin() const {
-    return tree_ != nullptr ? const_iterator(tree_->cbegin())
-                            : const_iterator(flat_.data());
-  }
-  const_iterator end() const {
-    return tree_ != nullptr ? const_iterator(tree_->cend())
-                            : const_iterator(flat_.data() + flat_.size());
-  }
-  size_t distinct() const {
-    return tree_ != nullptr ? tree_->size() : flat_.size();
-  }
+  size_t distinct() const { return distinct_; }
+  // The smallest name, at once for an array (so for every bag of one name)
+  // and by a walk over a table. REQUIRES: !empty().
+  NameId first() const;
+
+  const_iterator begin() const { return {entries_, entries_ + used()}; }
+  const_iterator end() const { return {entries_ + used(), entries_ + used()}; }
+  // The entries in name order, into `entries`.
+  void sorted(std::vector<Entry>& entries) const;
 
   // Hints that the entries are about to be read.
-  void prefetch() const {
-    if (tree_ == nullptr) prefetch_memory(flat_.data());
-  }
+  void prefetch() const { prefetch_memory(entries_); }
 
-  // Calls f(name) once per occurrence, in name order.
+  // Calls f(name) once per occurrence, in no particular order.
   template <typename F>
   void for_each_occurrence(F&& f) const {
     for (const auto [name, copies] : *this)
@@ -116,28 +109,34 @@ class NameBag {
   friend bool operator==(const NameBag& a, const NameBag& b);
 
  private:
-  using Tree = const_iterator::Tree;
-  // Most nodes have a handful of neighbours: a short sorted array holds
-  // them in a cache line or two, which a tree spread over the arena does
-  // not. Past this many distinct names (hubs) the bag becomes a tree for
-  // good, so that no change costs more than a logarithm.
-  static constexpr size_t kFlatLimit = 16;
+  static constexpr NameId kEmpty = ~NameId{0};
+  // Past this many distinct names an array becomes a table; a table that
+  // shrinks to a quarter of that becomes an array again.
+  static constexpr int kArrayLog2 = 4;
+  static constexpr size_t kArrayLimit = size_t{1} << kArrayLog2;
 
-  std::pmr::memory_resource* resource() const {
-    return flat_.get_allocator().resource();
+  size_t capacity() const { return entries_ ? size_t{1} << log2_ : 0; }
+  // The entries a walk visits: the used part of an array, a whole table.
+  size_t used() const { return hashed_ ? capacity() : distinct_; }
+  Entry* allocate(int log2);
+  void deallocate(Entry* block, int log2);
+  void release();
+  // Moves the entries into a block of 2^log2, as a table or as an array.
+  void reshape(int log2, bool hashed);
+  size_t home(NameId name) const {
+    return static_cast<size_t>((name * 0x9E3779B97F4A7C15u) >> (64 - log2_));
   }
-  // A tree from resource() holding [first, last).
-  template <typename Iterator>
-  Tree* new_tree(Iterator first, Iterator last) {
-    return std::pmr::polymorphic_allocator<Tree>(resource())
-        .new_object<Tree>(first, last);
-  }
-  void drop_tree();
-  void make_tree();
+  // The slot of `name` in the table, or the empty slot where it would go.
+  size_t find_slot(NameId name) const;
+  void erase_slot(size_t at);
+  Entry* find_in_array(NameId name) const;
 
-  std::pmr::vector<Entry> flat_;  // sorted by name; empty once tree_ is set
-  Tree* tree_ = nullptr;          // from resource(), owned
+  Entry* entries_ = nullptr;
+  BagPool* pool_ = nullptr;
   uint64_t size_ = 0;
+  uint32_t distinct_ = 0;
+  uint8_t log2_ = 0;     // of the block's capacity
+  bool hashed_ = false;  // a table rather than an array
 };
 
 }  // namespace marovel

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory_resource>
+#include <random>
 #include <vector>
 
 namespace marovel {
@@ -53,7 +56,7 @@ TEST(NameBagTest, LargeCountsNeedNoMemoryPerUnit) {
 }
 
 TEST(NameBagTest, EqualityComparesNamesWithMultiplicities) {
-  std::pmr::unsynchronized_pool_resource pool;
+  BagPool pool(std::pmr::new_delete_resource());
   NameBag a(&pool), b;
   a.insert(4, 2);
   b.insert(4);
@@ -66,23 +69,25 @@ TEST(NameBagTest, EqualityComparesNamesWithMultiplicities) {
   EXPECT_EQ(a.count(4), 2u);
 }
 
-// Past a handful of names a bag changes how it holds them; neither its
-// content, nor its order, nor equality with a small bag may notice.
-TEST(NameBagTest, ManyNamesKeepOrderCountsAndEquality) {
-  std::pmr::unsynchronized_pool_resource pool;
+// Past a handful of names a bag becomes a table, and an array again once it
+// shrinks; neither its content, nor its sorted order, nor equality with a
+// small bag may notice.
+TEST(NameBagTest, ManyNamesKeepCountsSortedOrderAndEquality) {
+  BagPool pool(std::pmr::new_delete_resource());
   NameBag big(&pool), small;
   for (NameId n = 100; n-- > 0;) big.insert(n * 7 % 100, n % 3 + 1);
   ASSERT_EQ(big.distinct(), 100u);
-  NameId previous = 0;
   uint64_t total = 0;
   for (const auto [name, copies] : big) {
-    EXPECT_TRUE(total == 0 || name > previous);
     EXPECT_EQ(copies, big.count(name));
-    previous = name;
     total += copies;
   }
   EXPECT_EQ(total, big.size());
   EXPECT_EQ(big.first(), 0u);
+  std::vector<NameBag::Entry> sorted;
+  big.sorted(sorted);
+  ASSERT_EQ(sorted.size(), 100u);
+  for (size_t k = 0; k < sorted.size(); ++k) EXPECT_EQ(sorted[k].name, k);
   for (NameId n = 0; n < 100; ++n) {
     if (n != 40 && n != 3) {
       EXPECT_GT(big.erase(n), 0u);
@@ -92,10 +97,11 @@ TEST(NameBagTest, ManyNamesKeepOrderCountsAndEquality) {
   small.insert(3, big.count(3));
   EXPECT_TRUE(big == small);
   EXPECT_TRUE(small == big);
+  EXPECT_EQ(big.first(), 3u);
   small.insert(41);
   EXPECT_FALSE(big == small);
 
-  // Moves and copies between resources carry every entry.
+  // Moves and copies between pools carry every entry.
   NameBag copy = big;
   NameBag moved(&pool);
   for (NameId n = 0; n < 50; ++n) moved.insert(n);
@@ -109,6 +115,55 @@ TEST(NameBagTest, ManyNamesKeepOrderCountsAndEquality) {
   same_home = std::move(big);
   EXPECT_TRUE(same_home == copy);
   EXPECT_TRUE(big.empty());
+}
+
+// Random insertions and erasures against a map that is known to count
+// right, through every change of form.
+TEST(NameBagTest, AgreesWithAMapUnderRandomChanges) {
+  BagPool pool(std::pmr::new_delete_resource());
+  NameBag bag(&pool);
+  std::map<NameId, uint64_t> expected;
+  std::mt19937 random(7);
+  for (int op = 0; op < 40000; ++op) {
+    // Phases of growth and of shrinking, so that the bag grows into a
+    // table and shrinks back into an array several times.
+    const bool growing = (op / 5000) % 2 == 0;
+    const NameId name = random() % 300;
+    if (random() % 4 != 0 ? growing : !growing) {
+      const uint64_t copies = random() % 3 + 1;
+      bag.insert(name, copies);
+      expected[name] += copies;
+    } else {
+      const auto found = expected.find(name);
+      ASSERT_EQ(bag.erase(name), found == expected.end() ? 0 : found->second)
+          << op;
+      if (found != expected.end()) expected.erase(found);
+    }
+    if (op % 97 == 0) {
+      uint64_t total = 0;
+      for (const auto& [n, copies] : expected) {
+        ASSERT_EQ(bag.count(n), copies) << op;
+        total += copies;
+      }
+      ASSERT_EQ(bag.size(), total) << op;
+      ASSERT_EQ(bag.distinct(), expected.size()) << op;
+      if (!expected.empty()) ASSERT_EQ(bag.first(), expected.begin()->first);
+    }
+  }
+}
+
+// What a bag gives back, the next one takes: cycles of growth and release
+// ask the system for nothing more after the first.
+TEST(NameBagTest, FreedBlocksAreReused) {
+  BagPool pool(std::pmr::new_delete_resource());
+  size_t after_first = 0;
+  for (int cycle = 0; cycle < 50; ++cycle) {
+    NameBag bag(&pool);
+    for (NameId n = 0; n < 5000; ++n) bag.insert(n);
+    for (NameId n = 0; n < 5000; n += 2) bag.erase(n);
+    if (cycle == 0) after_first = pool.reserved();
+    EXPECT_EQ(pool.reserved(), after_first) << cycle;
+  }
 }
 
 }  // namespace

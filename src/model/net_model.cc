@@ -7,8 +7,7 @@
 namespace marovel {
 
 NodeMap::NodeMap(size_t names)
-    : arena_(std::make_unique<std::pmr::monotonic_buffer_resource>(
-          huge_page_resource())),
+    : pool_(std::make_unique<BagPool>(huge_page_resource())),
       slot_(names, kNoSlot) {
   nodes_.reserve(names);
 }
@@ -25,7 +24,7 @@ NodeMap& NodeMap::operator=(const NodeMap& other) {
 }
 
 NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
-  std::swap(arena_, other.arena_);
+  std::swap(pool_, other.pool_);
   nodes_.swap(other.nodes_);
   slot_.swap(other.slot_);
   std::swap(size_, other.size_);
@@ -40,25 +39,21 @@ NetNode& NodeMap::at(NameId name) {
     assert(nodes_.size() < nodes_.capacity());
     assert(nodes_.size() < kAbsent);
     slot = static_cast<uint32_t>(nodes_.size()) | kAbsent;
-    nodes_.emplace_back(arena_ ? arena_.get()
-                               : std::pmr::get_default_resource());
+    nodes_.emplace_back(pool_.get());
   }
   if (slot & kAbsent) {
     slot &= ~kAbsent;
     ++size_;
-    // Erasing left the bags as they were (see erase()).
-    nodes_[slot].in.clear();
-    nodes_[slot].out.clear();
   }
   return nodes_[slot];
 }
 
 size_t NodeMap::erase(NameId name) {
   if (!contains(name)) return 0;
-  // The slot stays the name's: created again, the node comes back there,
-  // and only then are its bags emptied. Nothing reads the bags of a name
-  // that is not a key, and their entries are the arena's till the map
-  // goes, so a step that erases a node need not touch it at all.
+  // The slot stays the name's: created again, the node comes back there.
+  NetNode& node = nodes_[slot_[name]];
+  node.in.clear();
+  node.out.clear();
   slot_[name] |= kAbsent;
   --size_;
   return 1;

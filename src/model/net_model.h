@@ -27,8 +27,7 @@ namespace marovel {
 // transitions it has an arc to; for a transition, the places likewise.
 struct NetNode {
   NetNode() = default;
-  explicit NetNode(std::pmr::memory_resource* memory)
-      : in(memory), out(memory) {}
+  explicit NetNode(BagPool* pool) : in(pool), out(pool) {}
   NameBag in;
   NameBag out;
 };
@@ -46,7 +45,7 @@ class NodeMap {
   NodeMap(const NodeMap& other);
   NodeMap& operator=(const NodeMap& other);
   NodeMap(NodeMap&&) = default;
-  // Swaps, so that the old bags go before the arena they came from.
+  // Swaps, so that the old bags go before the pool they came from.
   NodeMap& operator=(NodeMap&& other) noexcept;
 
   size_t size() const { return size_; }
@@ -77,8 +76,8 @@ class NodeMap {
       node->out.prefetch();
     }
   }
-  // Removes the node; returns 1 if it was a key, else 0. Its bags are
-  // emptied when the name becomes a key again.
+  // Removes the node; returns 1 if it was a key, else 0. Its bags' blocks
+  // go back to the pool for the steps to come.
   size_t erase(NameId name);
 
   class const_iterator {
@@ -119,10 +118,9 @@ class NodeMap {
   NameId next_key(NameId id) const;
 
   // The bags' entries are many and small, and all go at once when the map
-  // does: an arena makes both cheap. Entries a step erases are not reused,
-  // which costs at most what the steps insert. Declared first, so it goes
-  // last.
-  std::unique_ptr<std::pmr::monotonic_buffer_resource> arena_;
+  // does: a pool of blocks makes both cheap, and hands what a step frees to
+  // the next. Declared first, so it goes last.
+  std::unique_ptr<BagPool> pool_;
   // Room for a node per name is reserved up front and never outgrown, so
   // nodes never move; pages the map never fills are never touched.
   std::pmr::vector<NetNode> nodes_{huge_page_resource()};

@@ -39,10 +39,13 @@ std::string dump(const NetModel& model, const NodeMap& map) {
   std::string s;
   for (const auto& [name, node] : map) {
     s.append(model.name(name)) += "[";
-    for (const auto& [n, k] : node.in)
+    std::vector<NameBag::Entry> in, out;
+    node.in.sorted(in);
+    node.out.sorted(out);
+    for (const auto& [n, k] : in)
       s.append(model.name(n)) += "*" + std::to_string(k) + " ";
     s += "|";
-    for (const auto& [n, k] : node.out)
+    for (const auto& [n, k] : out)
       (s += " ").append(model.name(n)) += "*" + std::to_string(k);
     s += "]";
   }

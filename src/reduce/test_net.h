@@ -81,7 +81,9 @@ inline std::string dump_net(const NetModel& model) {
   for (const auto& [name, node] : model.p_map) {
     add(places, model.name(name));
     for (const auto& [bag, op] : {std::pair{&node.out, '>'}, {&node.in, '<'}}) {
-      for (const auto& [neighbour, copies] : *bag) {
+      std::vector<NameBag::Entry> entries;
+      bag->sorted(entries);
+      for (const auto& [neighbour, copies] : entries) {
         std::string arc(model.name(name));
         arc += op;
         arc += model.name(neighbour);

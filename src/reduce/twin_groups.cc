@@ -122,7 +122,7 @@ void TwinGroups::remove(NameId name) {
     return;
   }
   const std::optional<NameId> head = head_of(slot);
-  NameBag& members = bags_[slot.bag];
+  OrderedIds& members = bags_[slot.bag];
   members.erase(name);
   if (members.distinct() == 1) {
     slot.alone = members.first();
@@ -171,7 +171,7 @@ std::optional<TwinGroups::Twins> TwinGroups::first() {
   const uint64_t key = key_of_[kept];
   const Slot& slot = slots_[find(key)];
   assert(slot.bag != kAlone);
-  const NameBag& members = bags_[slot.bag];
+  const OrderedIds& members = bags_[slot.bag];
   assert(members.distinct() >= 2 && members.first() == kept);
   auto second = std::next(members.begin());
   auto third = std::next(second);

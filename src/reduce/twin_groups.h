@@ -13,9 +13,9 @@
 
 #include "base/huge_page_resource.h"
 #include "base/prefetch.h"
-#include "model/name_bag.h"
 #include "model/net_model.h"
 #include "reduce/candidate_queue.h"
+#include "reduce/ordered_ids.h"
 #include "reduce/parallel.h"
 
 namespace marovel {
@@ -88,8 +88,10 @@ class TwinGroups {
   std::vector<Slot> slots_;
   int shift_ = 64;  // 64 - log2(slots_.size())
   size_t groups_ = 0;
-  std::pmr::monotonic_buffer_resource arena_{huge_page_resource()};
-  std::vector<NameBag> bags_;
+  // Members' trees: what a group that shrinks gives back, a growing one
+  // takes again.
+  std::pmr::unsynchronized_pool_resource arena_{huge_page_resource()};
+  std::vector<OrderedIds> bags_;
   std::vector<uint32_t> free_bags_;
   std::vector<uint64_t> key_of_;  // by name: its group's key, or kNone
   size_t members_ = 0;

@@ -180,6 +180,7 @@ class NodeCopier {
 // leaving transitions, each in name order.
 void write_edges(const NetModel& model, XmlWriter& xml) {
   xml.start_element("edgelist");
+  std::vector<NameBag::Entry> targets;  // of the node at hand, in name order
   for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
     const NodeMap& nodes = model.nodes(kind);
     // The target names lie anywhere in the name table: those of the nodes
@@ -199,7 +200,8 @@ void write_edges(const NetModel& model, XmlWriter& xml) {
         prefetch_targets(starts++, &NameTable::prefetch_start);
       if (texts != nodes.end())
         prefetch_targets(texts++, &NameTable::prefetch_text);
-      for (const auto& [to, copies] : node.out) {
+      node.out.sorted(targets);
+      for (const auto& [to, copies] : targets) {
         xml.start_element("edge");
         xml.attribute("from", model.name(from));
         xml.attribute("to", model.name(to));

@@ -1,0 +1,61 @@
+// Storage for the entries of many bags: blocks of a power of two of entries,
+// carved from large chunks and kept, once given back, on a free list of
+// their size, so that what one step of a reduction frees the next one
+// reuses instead of asking the system for fresh pages. Not thread-safe: one
+// pool serves one map of nodes.
+#ifndef MAROVEL_MODEL_BAG_POOL_H_
+#define MAROVEL_MODEL_BAG_POOL_H_
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory_resource>
+#include <utility>
+#include <vector>
+
+#include "model/name_table.h"
+
+namespace marovel {
+
+// A distinct name and its count. Counts are 64-bit: fusions add weights up
+// past 2^31.
+struct BagEntry {
+  NameId name;
+  uint64_t count;
+};
+
+class BagPool {
+ public:
+  // Blocks come from `upstream`, which must outlive the pool.
+  explicit BagPool(std::pmr::memory_resource* upstream);
+  ~BagPool();
+  BagPool(const BagPool&) = delete;
+  BagPool& operator=(const BagPool&) = delete;
+
+  static constexpr int kMaxLog2 = 40;
+
+  // A block of 2^log2 entries, with contents undefined.
+  BagEntry* take(int log2);
+  // Gives back a block that take(log2) gave.
+  void give(BagEntry* block, int log2);
+
+  // Entries' worth of memory asked of the upstream so far.
+  size_t reserved() const { return reserved_; }
+
+ private:
+  // A free block's first bytes link it to the next free block of its size.
+  struct FreeBlock {
+    FreeBlock* next;
+  };
+
+  std::pmr::memory_resource* upstream_;
+  std::array<FreeBlock*, kMaxLog2 + 1> free_{};
+  char* cursor_ = nullptr;
+  char* end_ = nullptr;
+  std::vector<std::pair<void*, size_t>> chunks_;
+  size_t reserved_ = 0;
+};
+
+}  // namespace marovel
+
+#endif  // MAROVEL_MODEL_BAG_POOL_H_
