@@ -47,9 +47,9 @@ bool step(Finder& find, Applier& apply, double& timed) {
 
 // Applies a match of rule R and appends its log line.
 template <typename R>
-void rewrite(NetModel& model, const typename R::Match& match,
+void rewrite(NetModel& model, const typename R::Match& match, FusionMoves moves,
              std::string& log) {
-  if (!R::apply(model, match)) return;
+  if (!R::apply(model, match, moves)) return;
   log += log_line(Application{R::kRule, R::names(match)}, model.names);
 }
 
@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
   };
   auto reference_apply = [&](auto rule, const auto& match, double&) {
     using R = typename decltype(rule)::type;
-    rewrite<R>(reference_model, match, reference_log);
+    rewrite<R>(reference_model, match, FusionMoves::kRemovedIntoKept,
+               reference_log);
   };
   double reference = 0;
   long steps = 0;
@@ -99,7 +100,8 @@ int main(int argc, char** argv) {
     R::footprint(indexed_model, match, footprint);
     index.before_step(footprint);
     timed += since(start);
-    rewrite<R>(indexed_model, match, indexed_log);
+    rewrite<R>(indexed_model, match, FusionMoves::kSmallerIntoLarger,
+               indexed_log);
     const Clock::time_point after = Clock::now();
     index.after_step(footprint);
     timed += since(after);

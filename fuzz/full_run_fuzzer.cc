@@ -37,7 +37,9 @@ std::vector<Arc> arcs_of(const NetModel& model) {
     for (const auto& [from, node] : sources) {
       for (const auto& [to, weight] : node.out) {
         if (weight == 0) std::abort();
-        arcs.emplace_back(from_place, model.name(from), model.name(to), weight);
+        const NodeMap& targets = from_place ? model.t_map : model.p_map;
+        arcs.emplace_back(from_place, model.name(from),
+                          model.name(targets.name_of(to)), weight);
       }
     }
   }

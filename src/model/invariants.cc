@@ -10,7 +10,7 @@ bool closed_over(const NodeMap& nodes, const NodeMap& others) {
   for (const auto& [name, node] : nodes) {
     for (const NameBag* bag : {&node.in, &node.out})
       for (const auto& [neighbour, copies] : *bag)
-        if (!others.contains(neighbour)) return false;
+        if (!others.live(neighbour)) return false;
   }
   return true;
 }
@@ -36,14 +36,16 @@ std::optional<std::string> find_broken_invariant(const NetModel& model) {
       for (const auto& [bag, other_bag] :
            {std::pair{&node.in, &NetNode::out}, {&node.out, &NetNode::in}}) {
         for (const auto& [neighbour, copies] : *bag) {
-          const NetNode* other = others.find(neighbour);
+          const NetNode* other = others.node(neighbour);
+          const std::string neighbour_name(
+              model.name(others.name_of(neighbour)));
           if (other == nullptr)
             return what + std::string(model.name(name)) + " names missing " +
-                   std::string(model.name(neighbour));
-          if ((other->*other_bag).count(name) != copies)
+                   neighbour_name;
+          if ((other->*other_bag).count(nodes.id_of(name)) != copies)
             return what + std::string(model.name(name)) + " holds " +
-                   std::string(model.name(neighbour)) + " " +
-                   std::to_string(copies) + " times, not mirrored";
+                   neighbour_name + " " + std::to_string(copies) +
+                   " times, not mirrored";
         }
       }
     }

@@ -224,15 +224,6 @@ NameId NameBag::first() const {
   return smallest;
 }
 
-void NameBag::sorted(std::vector<Entry>& entries) const {
-  entries.clear();
-  for (size_t k = 0; k < used(); ++k)
-    if (entries_[k].name != kEmpty) entries.push_back(entries_[k]);
-  if (hashed_)
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
-}
-
 bool operator==(const NameBag& a, const NameBag& b) {
   if (a.size_ != b.size_ || a.distinct_ != b.distinct_) return false;
   for (const auto [name, copies] : a)

@@ -1,10 +1,10 @@
-// A multiset of node names, held as one count per distinct name: a name's
-// count is the weight of an arc, and size() counts every unit of weight,
-// kept as a total rather than recounted. A bag of a few names is a short
-// array sorted by name; past sixteen names (a hub) it is an open-addressing
-// table, so that every insertion, erasure and count costs the same whatever
-// the bag's size. Walks over a table come in no particular order; sorted()
-// gives the name order where it matters.
+// A multiset of node ids (a node's id is its name until it changes names,
+// see net_model.h), held as one count per distinct id: an id's count is the
+// weight of an arc, and size() counts every unit of weight, kept as a total
+// rather than recounted. A bag of a few ids is a short array sorted by id;
+// past sixteen ids (a hub) it is an open-addressing table, so that every
+// insertion, erasure and count costs the same whatever the bag's size.
+// Walks over a table come in no particular order.
 #ifndef MAROVEL_MODEL_NAME_BAG_H_
 #define MAROVEL_MODEL_NAME_BAG_H_
 
@@ -93,8 +93,6 @@ class NameBag {
 
   const_iterator begin() const { return {entries_, entries_ + used()}; }
   const_iterator end() const { return {entries_ + used(), entries_ + used()}; }
-  // The entries in name order, into `entries`.
-  void sorted(std::vector<Entry>& entries) const;
 
   // Hints that the entries are about to be read.
   void prefetch() const { prefetch_memory(entries_); }

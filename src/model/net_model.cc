@@ -1,5 +1,7 @@
 #include "model/net_model.h"
 
+#include <algorithm>
+#include <numeric>
 #include <utility>
 
 #include "base/huge_page_resource.h"
@@ -13,7 +15,10 @@ NodeMap::NodeMap(size_t names)
 }
 
 NodeMap::NodeMap(const NodeMap& other)
-    : slot_(other.slot_), size_(other.size_) {
+    : slot_(other.slot_),
+      size_(other.size_),
+      id_of_(other.id_of_),
+      name_of_(other.name_of_) {
   nodes_.reserve(other.slot_.size());
   nodes_.insert(nodes_.end(), other.nodes_.begin(), other.nodes_.end());
 }
@@ -28,12 +33,14 @@ NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
   nodes_.swap(other.nodes_);
   slot_.swap(other.slot_);
   std::swap(size_, other.size_);
+  id_of_.swap(other.id_of_);
+  name_of_.swap(other.name_of_);
   return *this;
 }
 
-NetNode& NodeMap::at(NameId name) {
-  assert(name < slot_.size());
-  uint32_t& slot = slot_[name];
+NetNode& NodeMap::at_id(NodeId id) {
+  assert(id < slot_.size());
+  uint32_t& slot = slot_[id];
   if (slot == kNoSlot) {
     // Within the capacity reserved: nothing moves.
     assert(nodes_.size() < nodes_.capacity());
@@ -49,20 +56,48 @@ NetNode& NodeMap::at(NameId name) {
 }
 
 size_t NodeMap::erase(NameId name) {
-  if (!contains(name)) return 0;
-  // The slot stays the name's: created again, the node comes back there.
-  NetNode& node = nodes_[slot_[name]];
-  node.in.clear();
-  node.out.clear();
-  slot_[name] |= kAbsent;
+  const NodeId id = id_of(name);
+  if (!live(id)) return 0;
+  // The slot stays the node's: created again, the node comes back there.
+  NetNode& erased = nodes_[slot_[id]];
+  erased.in.clear();
+  erased.out.clear();
+  slot_[id] |= kAbsent;
   --size_;
   return 1;
 }
 
-NameId NodeMap::next_key(NameId id) const {
+void NodeMap::swap_names(NameId a, NameId b) {
+  if (id_of_.empty()) {
+    id_of_.resize(slot_.size());
+    name_of_.resize(slot_.size());
+    std::iota(id_of_.begin(), id_of_.end(), NodeId{0});
+    std::iota(name_of_.begin(), name_of_.end(), NameId{0});
+  }
+  std::swap(id_of_[a], id_of_[b]);
+  name_of_[id_of_[a]] = a;
+  name_of_[id_of_[b]] = b;
+}
+
+NameId NodeMap::next_key(NameId name) const {
   const NameId end = static_cast<NameId>(slot_.size());
-  while (id < end && slot_[id] >= kAbsent) ++id;
-  return id;
+  if (id_of_.empty()) {
+    while (name < end && slot_[name] >= kAbsent) ++name;
+  } else {
+    while (name < end && slot_[id_of_[name]] >= kAbsent) ++name;
+  }
+  return name;
+}
+
+void named_entries(const NameBag& bag, const NodeMap& others,
+                   std::vector<NameBag::Entry>& entries) {
+  entries.clear();
+  for (const auto& [id, copies] : bag)
+    entries.push_back({others.name_of(id), copies});
+  std::sort(entries.begin(), entries.end(),
+            [](const NameBag::Entry& a, const NameBag::Entry& b) {
+              return a.name < b.name;
+            });
 }
 
 NetModel::NetModel(NameTable table)

@@ -3,6 +3,12 @@
 // Names are interned once in the model's name table; the maps are indexed by
 // name id and walk their nodes in name order. The entry point owns one
 // NetModel per run and hands it to each phase.
+//
+// A bag holds its neighbours' node ids, not their names: a node id stays
+// with a node when the node changes its name (NodeMap::swap_names), so that
+// a rule may fuse a small node into a large one by keeping the large one's
+// record under the small one's name, and the large one's neighbours never
+// learn of it. Until a map swaps names, every name is its own node's id.
 #ifndef MAROVEL_MODEL_NET_MODEL_H_
 #define MAROVEL_MODEL_NET_MODEL_H_
 
@@ -23,8 +29,12 @@
 
 namespace marovel {
 
+// The identity of a node record in its map; see above.
+using NodeId = NameId;
+
 // For a place: `in` holds the transitions with an arc into it, `out` the
-// transitions it has an arc to; for a transition, the places likewise.
+// transitions it has an arc to; for a transition, the places likewise, each
+// by its node id in the other map.
 struct NetNode {
   NetNode() = default;
   explicit NetNode(BagPool* pool) : in(pool), out(pool) {}
@@ -34,7 +44,7 @@ struct NetNode {
 
 // The nodes of one kind, by name id; any id of the model's name table may
 // be a key. Walks keys in name order. A node is stored the first time its
-// name becomes a key and stays where it is, so references to nodes stay
+// record becomes a key and stays where it is, so references to nodes stay
 // valid while the map lives; the names of the other kind cost a slot
 // number each, not a node.
 class NodeMap {
@@ -50,35 +60,54 @@ class NodeMap {
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  bool contains(NameId name) const {
-    return name < slot_.size() && slot_[name] < kAbsent;
+
+  // The node id of a name, and the name of a node id.
+  NodeId id_of(NameId name) const {
+    return id_of_.empty() ? name : id_of_[name];
+  }
+  NameId name_of(NodeId id) const {
+    return name_of_.empty() ? id : name_of_[id];
   }
 
-  const NetNode* find(NameId name) const {
-    return contains(name) ? &nodes_[slot_[name]] : nullptr;
-  }
-  NetNode* find(NameId name) {
-    return contains(name) ? &nodes_[slot_[name]] : nullptr;
-  }
+  // By name.
+  bool contains(NameId name) const { return live(id_of(name)); }
+  const NetNode* find(NameId name) const { return node(id_of(name)); }
+  NetNode* find(NameId name) { return node(id_of(name)); }
   // The node of that name, created with empty bags when it is not a key.
-  NetNode& at(NameId name);
-  // Hints that `name`'s slot, then its node, is about to be used, so that
-  // a walk over many nodes can fetch them ahead of time.
-  void prefetch_slot(NameId name) const { prefetch_memory(&slot_[name]); }
-  void prefetch_node(NameId name) const {
-    if (slot_[name] != kNoSlot)
-      prefetch_memory(&nodes_[slot_[name] & ~kAbsent]);
-  }
-  // Reads the node: best once prefetch_node() has fetched it.
-  void prefetch_bags(NameId name) const {
-    if (const NetNode* node = find(name)) {
-      node->in.prefetch();
-      node->out.prefetch();
-    }
-  }
+  NetNode& at(NameId name) { return at_id(id_of(name)); }
   // Removes the node; returns 1 if it was a key, else 0. Its bags' blocks
   // go back to the pool for the steps to come.
   size_t erase(NameId name);
+
+  // By node id, as bags hold them.
+  bool live(NodeId id) const {
+    return id < slot_.size() && slot_[id] < kAbsent;
+  }
+  const NetNode* node(NodeId id) const {
+    return live(id) ? &nodes_[slot_[id]] : nullptr;
+  }
+  NetNode* node(NodeId id) { return live(id) ? &nodes_[slot_[id]] : nullptr; }
+  // The node of that id, created with empty bags when it is not a key.
+  NetNode& at_id(NodeId id);
+
+  // Exchanges the nodes of two names: `a` names what `b` named, and the
+  // other way round, key or not. Every bag that held either node still
+  // holds it, under its new name.
+  void swap_names(NameId a, NameId b);
+
+  // Hints that a node id's slot, then its node, is about to be used, so
+  // that a walk over many nodes can fetch them ahead of time.
+  void prefetch_slot(NodeId id) const { prefetch_memory(&slot_[id]); }
+  void prefetch_node(NodeId id) const {
+    if (slot_[id] != kNoSlot) prefetch_memory(&nodes_[slot_[id] & ~kAbsent]);
+  }
+  // Reads the node: best once prefetch_node() has fetched it.
+  void prefetch_bags(NodeId id) const {
+    if (const NetNode* found = node(id)) {
+      found->in.prefetch();
+      found->out.prefetch();
+    }
+  }
 
   class const_iterator {
    public:
@@ -87,9 +116,9 @@ class NodeMap {
     using iterator_category = std::forward_iterator_tag;
 
     const_iterator() = default;
-    value_type operator*() const { return {id_, *map_->find(id_)}; }
+    value_type operator*() const { return {name_, *map_->find(name_)}; }
     const_iterator& operator++() {
-      id_ = map_->next_key(id_ + 1);
+      name_ = map_->next_key(name_ + 1);
       return *this;
     }
     const_iterator operator++(int) {
@@ -98,14 +127,14 @@ class NodeMap {
       return before;
     }
     friend bool operator==(const const_iterator& a, const const_iterator& b) {
-      return a.id_ == b.id_;
+      return a.name_ == b.name_;
     }
 
    private:
     friend class NodeMap;
-    const_iterator(const NodeMap* map, NameId id) : map_(map), id_(id) {}
+    const_iterator(const NodeMap* map, NameId name) : map_(map), name_(name) {}
     const NodeMap* map_ = nullptr;
-    NameId id_ = 0;
+    NameId name_ = 0;
   };
 
   const_iterator begin() const { return {this, next_key(0)}; }
@@ -124,14 +153,23 @@ class NodeMap {
   // Room for a node per name is reserved up front and never outgrown, so
   // nodes never move; pages the map never fills are never touched.
   std::pmr::vector<NetNode> nodes_{huge_page_resource()};
-  // By name id: its node's index, with kAbsent set while the name is not a
-  // key; kNoSlot until its node is created. One array answers both "is it
-  // a key" and "where is its node", so a lookup costs one cache miss.
+  // By node id: its node's index, with kAbsent set while it is not a key;
+  // kNoSlot until its node is created. One array answers both "is it a
+  // key" and "where is its node", so a lookup costs one cache miss.
   static constexpr uint32_t kAbsent = uint32_t{1} << 31;
   static constexpr uint32_t kNoSlot = ~uint32_t{0};
   std::vector<uint32_t> slot_;
   size_t size_ = 0;
+  // The permutation between names and node ids, filled at the first
+  // swap_names(); empty while every name is its own node's id.
+  std::vector<NodeId> id_of_;    // by name
+  std::vector<NameId> name_of_;  // by node id
 };
+
+// The entries of `bag`, whose ids are nodes of `others`, with each id
+// replaced by its name, in name order, into `entries`.
+void named_entries(const NameBag& bag, const NodeMap& others,
+                   std::vector<NameBag::Entry>& entries);
 
 enum class NodeKind : uint8_t { kPlace, kTransition };
 

@@ -40,8 +40,9 @@ std::string dump(const NetModel& model, const NodeMap& map) {
   for (const auto& [name, node] : map) {
     s.append(model.name(name)) += "[";
     std::vector<NameBag::Entry> in, out;
-    node.in.sorted(in);
-    node.out.sorted(out);
+    const NodeMap& others = &map == &model.p_map ? model.t_map : model.p_map;
+    named_entries(node.in, others, in);
+    named_entries(node.out, others, out);
     for (const auto& [n, k] : in)
       s.append(model.name(n)) += "*" + std::to_string(k) + " ";
     s += "|";

@@ -147,18 +147,19 @@ void MatchIndex::prefetch_next_loop(NodeKind kind) const {
   if (!next) return;
   const NetNode* node = nodes.find(*next);
   if (node == nullptr || node->in.size() != 1) return;
-  const NameId neighbour = node->in.first();
+  const NodeId neighbour = node->in.first();
   others.prefetch_slot(neighbour);
-  other.prefetch(neighbour);
-  model_.aggregates.prefetch(neighbour);
+  const NameId neighbour_name = others.name_of(neighbour);
+  other.prefetch(neighbour_name);
+  model_.aggregates.prefetch(neighbour_name);
   own.prefetch_group_of(*next);
 }
 
 void MatchIndex::prefetch_entries(NameId name, NodeKind kind) const {
   // A removed node's name is looked up in both maps (a node of the other
   // kind may bear it).
-  model_.p_map.prefetch_slot(name);
-  model_.t_map.prefetch_slot(name);
+  model_.p_map.prefetch_slot(model_.p_map.id_of(name));
+  model_.t_map.prefetch_slot(model_.t_map.id_of(name));
   twins(kind).prefetch(name);
   model_.aggregates.prefetch(name);
 }
@@ -171,16 +172,17 @@ void MatchIndex::prefetch_names(std::span<const NameId> places,
   for (const NameId transition : transitions)
     prefetch_entries(transition, NodeKind::kTransition);
   for (const NameId place : places) {
-    model_.p_map.prefetch_node(place);
+    model_.p_map.prefetch_node(model_.p_map.id_of(place));
     parallel_places_.prefetch_group_of(place);
   }
   for (const NameId transition : transitions) {
-    model_.t_map.prefetch_node(transition);
+    model_.t_map.prefetch_node(model_.t_map.id_of(transition));
     parallel_transitions_.prefetch_group_of(transition);
   }
-  for (const NameId place : places) model_.p_map.prefetch_bags(place);
+  for (const NameId place : places)
+    model_.p_map.prefetch_bags(model_.p_map.id_of(place));
   for (const NameId transition : transitions)
-    model_.t_map.prefetch_bags(transition);
+    model_.t_map.prefetch_bags(model_.t_map.id_of(transition));
 }
 
 void MatchIndex::prefetch(const RuleNames& match) const {

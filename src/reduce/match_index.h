@@ -96,7 +96,7 @@ std::optional<typename R::Match> MatchIndex::find() {
       prefetch_entries(*next, R::kCandidate);
     // The group's key names the neighbours: the kept node itself need not
     // be read.
-    return R::from_key(found->key, found->kept, found->removed);
+    return R::from_key(model_, found->key, found->kept, found->removed);
   } else {
     CandidateQueue& candidates = queue(R::kRule);
     while (!candidates.empty()) {

@@ -88,7 +88,7 @@ template <typename Match>
       if (!same || !found || applied) return;
       R::footprint(model, *found, footprint);
       index.before_step(footprint);
-      if (!R::apply(model, *found)) {
+      if (!R::apply(model, *found, FusionMoves::kSmallerIntoLarger)) {
         same = ::testing::AssertionFailure() << "the rule failed";
         return;
       }

@@ -7,13 +7,16 @@
 namespace marovel {
 
 template <NodeKind kKind>
-bool ParallelFusion<kKind>::apply(NetModel& model, const Match& match) {
+bool ParallelFusion<kKind>::apply(NetModel& model, const Match& match,
+                                  FusionMoves) {
   assert(match.removed != match.kept);
+  NodeMap& own = model.nodes(kKind);
   NodeMap& others = model.nodes(other_kind(kKind));
   absorb_aggregate(model.aggregates, match.kept, match.removed, others);
-  others.at(match.input).out.erase(match.removed);
-  others.at(match.output).in.erase(match.removed);
-  model.nodes(kKind).erase(match.removed);
+  const NodeId removed = own.id_of(match.removed);
+  others.at(match.input).out.erase(removed);
+  others.at(match.output).in.erase(removed);
+  own.erase(match.removed);
   return true;
 }
 

@@ -22,17 +22,18 @@ inline bool is_twin_candidate(const NetNode& node) {
   return node.in.size() == 1 && node.out.size() == 1;
 }
 
-// The input and output neighbour of a twin candidate, as one number: two
-// candidates are twins exactly when their keys are equal.
+// The node ids of a twin candidate's input and output neighbours, as one
+// number: two candidates are twins exactly when their keys are equal. A key
+// stays right when a neighbour changes its name, since node ids do not.
 // REQUIRES: is_twin_candidate(node).
 inline uint64_t twin_key(const NetNode& node) {
   return uint64_t{node.in.first()} << 32 | node.out.first();
 }
-inline NameId twin_key_input(uint64_t key) {
-  return static_cast<NameId>(key >> 32);
+inline NodeId twin_key_input(uint64_t key) {
+  return static_cast<NodeId>(key >> 32);
 }
-inline NameId twin_key_output(uint64_t key) {
-  return static_cast<NameId>(key & 0xffffffff);
+inline NodeId twin_key_output(uint64_t key) {
+  return static_cast<NodeId>(key & 0xffffffff);
 }
 
 // Rules C and D in one template: C over places, D over transitions.
@@ -59,7 +60,7 @@ struct ParallelFusion {
     const uint64_t key = twin_key(*node);
     for (const auto& [other, twin] : nodes)
       if (other != name && is_twin_candidate(twin) && twin_key(twin) == key)
-        return from_key(key, name, other);
+        return from_key(model, key, name, other);
     return std::nullopt;
   }
 
@@ -71,8 +72,11 @@ struct ParallelFusion {
   }
 
   // The match of the twins `kept` and `removed`, whose key is `key`.
-  static Match from_key(uint64_t key, NameId kept, NameId removed) {
-    return {twin_key_input(key), kept, removed, twin_key_output(key)};
+  static Match from_key(const NetModel& model, uint64_t key, NameId kept,
+                        NameId removed) {
+    const NodeMap& others = model.nodes(other_kind(kKind));
+    return {others.name_of(twin_key_input(key)), kept, removed,
+            others.name_of(twin_key_output(key))};
   }
 
   static void footprint(const NetModel& model, const Match& match,
@@ -91,7 +95,8 @@ struct ParallelFusion {
   }
 
   // Removes the twin and both of its arcs; the kept node is not touched.
-  [[nodiscard]] static bool apply(NetModel& model, const Match& match);
+  [[nodiscard]] static bool apply(NetModel& model, const Match& match,
+                                  FusionMoves moves);
 
   static RuleNames names(const Match& m) {
     constexpr NodeKind kOther =

@@ -43,7 +43,9 @@ Reducer::Step Reducer::step() {
       index_->prefetch(footprint_);
       index_->before_step(footprint_);
     }
-    if (!R::apply(model_, *match)) {
+    const FusionMoves moves = index_ ? FusionMoves::kSmallerIntoLarger
+                                     : FusionMoves::kRemovedIntoKept;
+    if (!R::apply(model_, *match, moves)) {
       // Only rule A fails, and only on a model that names a missing node,
       // which a closed model rules out; the next rule gets the step.
       step.missing_place = true;

@@ -23,6 +23,14 @@ struct RuleNames {
   friend bool operator==(const RuleNames&, const RuleNames&) = default;
 };
 
+// How a fusion moves arcs. Removing into kept is the plain way: the removed
+// node's arcs go to the kept node and every neighbour of the removed node
+// is told, which is sound on any model. Smaller into larger keeps whichever
+// record has more neighbours and gives it the kept node's name (see
+// NodeMap::swap_names), so that the work is in proportion to the smaller
+// side; it needs a closed, mirrored model. Both leave the same net.
+enum class FusionMoves { kRemovedIntoKept, kSmallerIntoLarger };
+
 // One application of a rule, as the reduction log records it.
 struct Application {
   Rule rule;

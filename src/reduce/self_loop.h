@@ -34,7 +34,8 @@ struct SelfLoopRemoval {
   static std::optional<Match> at(const NetModel& model, NameId name) {
     const NetNode* node = model.nodes(kKind).find(name);
     if (node == nullptr || !is_self_loop(*node)) return std::nullopt;
-    return Match{name, node->in.first()};
+    return Match{name,
+                 model.nodes(other_kind(kKind)).name_of(node->in.first())};
   }
 
   template <typename F>
@@ -55,7 +56,8 @@ struct SelfLoopRemoval {
   }
 
   // Drops both arcs on the neighbour's side and the removed node with its.
-  [[nodiscard]] static bool apply(NetModel& model, const Match& match);
+  [[nodiscard]] static bool apply(NetModel& model, const Match& match,
+                                  FusionMoves moves);
 
   // The transition comes first in both log lines, whichever is removed.
   static RuleNames names(const Match& m) {

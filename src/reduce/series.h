@@ -16,8 +16,8 @@
 //               re-checks after a step;
 //   footprint(model, match, footprint)  what applying the match will erase
 //               and touch, read off the model before it changes;
-//   apply(model, match)  rewrites the model; false only when it cannot
-//               (rule A on a model that names a missing place);
+//   apply(model, match, moves)  rewrites the model; false only when it
+//               cannot (rule A on a model that names a missing place);
 //   names(match)  the nodes involved, in the order of the log line.
 #ifndef MAROVEL_REDUCE_SERIES_H_
 #define MAROVEL_REDUCE_SERIES_H_
@@ -54,7 +54,7 @@ struct SeriesPlaces {
       f(name);
     } else if (const NetNode* place = model.p_map.find(name);
                place != nullptr && place->out.size() == 1) {
-      f(place->out.first());
+      f(model.t_map.name_of(place->out.first()));
     }
   }
 
@@ -65,7 +65,14 @@ struct SeriesPlaces {
   // (weights add up where a transition fed both), and takes o's outputs in
   // place of t. When o is not a place of the model, returns false, leaving
   // the maps as they were but the aggregate of i already extended.
-  [[nodiscard]] static bool apply(NetModel& model, const Match& match);
+  [[nodiscard]] static bool apply(NetModel& model, const Match& match,
+                                  FusionMoves moves);
+
+  // Whether moving the smaller side into the larger keeps o's record, to be
+  // named i, rather than i's: when o has more neighbours than i has inputs,
+  // i's inputs move to o's record and o's neighbours are left as they are,
+  // so that the work is in proportion to the smaller side.
+  static bool keeps_removed_record(const NetModel& model, const Match& match);
 
   static RuleNames names(const Match& m) {
     return {{m.kept_place, m.transition, m.removed_place},
@@ -99,7 +106,7 @@ struct SeriesTransitions {
       f(name);
     } else if (const NetNode* transition = model.t_map.find(name);
                transition != nullptr && transition->in.size() == 1) {
-      f(transition->in.first());
+      f(model.p_map.name_of(transition->in.first()));
     }
   }
 
@@ -108,7 +115,12 @@ struct SeriesTransitions {
 
   // Fuses v into u: u keeps its inputs and its outputs other than p, and
   // gains v's outputs (weights add up where both fed one place).
-  [[nodiscard]] static bool apply(NetModel& model, const Match& match);
+  [[nodiscard]] static bool apply(NetModel& model, const Match& match,
+                                  FusionMoves moves);
+
+  // Whether applying the match keeps v's record, to be named u, rather than
+  // u's: when v has more outputs than u has neighbours (see SeriesPlaces).
+  static bool keeps_removed_record(const NetModel& model, const Match& match);
 
   static RuleNames names(const Match& m) {
     return {{m.kept_transition, m.place, m.removed_transition},

@@ -12,10 +12,11 @@ bool names_none_of(const std::vector<NameId>& touched,
   for (const NameId name : erased) {
     // Named again by a node created during the step: nothing dangles.
     if (erased_from.contains(name)) continue;
+    const NodeId gone = erased_from.id_of(name);
     for (const NameId holder : touched) {
       const NetNode* node = holders.find(holder);
       if (node != nullptr &&
-          (node->in.count(name) != 0 || node->out.count(name) != 0))
+          (node->in.count(gone) != 0 || node->out.count(gone) != 0))
         return false;
     }
   }

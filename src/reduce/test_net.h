@@ -82,7 +82,7 @@ inline std::string dump_net(const NetModel& model) {
     add(places, model.name(name));
     for (const auto& [bag, op] : {std::pair{&node.out, '>'}, {&node.in, '<'}}) {
       std::vector<NameBag::Entry> entries;
-      bag->sorted(entries);
+      named_entries(*bag, model.t_map, entries);
       for (const auto& [neighbour, copies] : entries) {
         std::string arc(model.name(name));
         arc += op;

@@ -183,11 +183,13 @@ void write_edges(const NetModel& model, XmlWriter& xml) {
   std::vector<NameBag::Entry> targets;  // of the node at hand, in name order
   for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
     const NodeMap& nodes = model.nodes(kind);
+    const NodeMap& others = model.nodes(other_kind(kind));
     // The target names lie anywhere in the name table: those of the nodes
     // some places ahead are asked for, their starts first.
     const auto prefetch_targets = [&](NodeMap::const_iterator at,
                                       void (NameTable::*hint)(NameId) const) {
-      for (const auto& [to, copies] : (*at).second.out) (model.names.*hint)(to);
+      for (const auto& [to, copies] : (*at).second.out)
+        (model.names.*hint)(others.name_of(to));
     };
     constexpr int kStartsAhead = 8, kTextsAhead = 4;
     auto starts = nodes.begin(), texts = nodes.begin();
@@ -200,7 +202,7 @@ void write_edges(const NetModel& model, XmlWriter& xml) {
         prefetch_targets(starts++, &NameTable::prefetch_start);
       if (texts != nodes.end())
         prefetch_targets(texts++, &NameTable::prefetch_text);
-      node.out.sorted(targets);
+      named_entries(node.out, others, targets);
       for (const auto& [to, copies] : targets) {
         xml.start_element("edge");
         xml.attribute("from", model.name(from));
