@@ -17,7 +17,6 @@
 #include "reduce/match_index.h"
 #include "reduce/reducer.h"
 #include "writer/net_writer.h"
-#include "xml/xml_document.h"
 
 namespace {
 
@@ -56,18 +55,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   using namespace marovel;
-  auto owned = std::make_unique<InputDocument>();
-  InputDocument& input = *owned;
-  std::string error;
-  phase("load_document",
-        [&] { load_xml_file(argv[1], input.document, error); });
+  auto owned = std::make_unique<InputNet>();
+  InputNet& input = *owned;
   NetModel model;
   Status read;
-  phase("read_net_document", [&] {
-    read = read_net_document(input.document, model, &input.elements);
-  });
+  phase("read_net", [&] { read = read_net(argv[1], model, input); });
   if (!read.ok()) {
-    std::cerr << error << read.message();
+    std::cerr << read.detail() << read.message();
     return 1;
   }
   phase("check_consistency", [&] { check_consistency(model); });
@@ -83,6 +77,6 @@ int main(int argc, char** argv) {
       std::cerr << "the reduced net was not written\n";
   });
   phase("destroy_model", [&] { NetModel gone = std::move(model); });
-  phase("destroy_document", [&] { owned.reset(); });
+  phase("destroy_input", [&] { owned.reset(); });
   return 0;
 }

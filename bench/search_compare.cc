@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   NetModel net;
-  InputDocument input;
+  InputNet input;
   if (const Status status = read_net(argv[1], net, input); !status.ok()) {
     std::cerr << status.message();
     return 1;

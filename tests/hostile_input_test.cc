@@ -268,7 +268,7 @@ TEST(HostileInputTest, InputChangedBetweenReadingAndWriting) {
     dir.write("net.xml", net);
     dir.write("out.xml", "old output");
     NetModel model;
-    InputDocument input;
+    InputNet input;
     ASSERT_TRUE(read_net(dir.file("net.xml"), model, input).ok());
     run_reduction(model, RuleSet::all(), 100, nullptr);
     if (c.replacement == nullptr) {

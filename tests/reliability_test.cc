@@ -91,10 +91,31 @@ std::string plain_binary() {
   return "";
 }
 
+// The smallest cap, to the quarter megabyte, under which `args` make
+// `binary` end with `status`, from a cap known to suffice.
+long smallest_cap(const std::string& binary,
+                  const std::vector<std::string>& args, const std::string& cwd,
+                  int status) {
+  long low = 256, high = 4 << 20;
+  const auto run_capped = [&](long kilobytes) {
+    RunOptions options;
+    options.address_space_limit = kilobytes << 10;
+    return run_program(binary, args, cwd, options).status;
+  };
+  EXPECT_EQ(run_capped(high), status);
+  while (high - low > 256) {
+    const long middle = (low + high) / 2;
+    (run_capped(middle) == status ? high : low) = middle;
+  }
+  return high;
+}
+
 // Runs marovel on `net` under caps from the smallest that lets it succeed
-// down to where it cannot start: each run fails with one line naming memory
-// and the failed-run status, or succeeds; never a crash, never a touched or
-// a stray file. Returns the phases in which memory ran out.
+// down to the smallest that lets it start at all (below which the system's
+// loader and the libraries' own start-up fail, before marovel's code runs):
+// each run fails with one line naming memory and the failed-run status, or
+// succeeds; never a crash, never a touched or a stray file. Returns the
+// phases in which memory ran out.
 std::set<std::string> phases_out_of_memory(
     const std::string& binary, const std::string& net,
     const std::vector<std::string>& options) {
@@ -108,20 +129,13 @@ std::set<std::string> phases_out_of_memory(
     run_options.address_space_limit = kilobytes << 10;
     return run_program(binary, args, dir.path(), run_options);
   };
-  // The smallest cap under which the run succeeds, to the quarter megabyte.
-  long low = 256, high = 4 << 20;
-  EXPECT_EQ(run_capped(high).status, 1);
-  while (high - low > 256) {
-    const long middle = (low + high) / 2;
-    (run_capped(middle).status == 1 ? high : low) = middle;
-  }
+  const long high = smallest_cap(binary, args, dir.path(), 1);
+  const long start = smallest_cap(binary, {"-h"}, dir.path(), 1) + 512;
   std::set<std::string> phases;
   const long step = std::max(256L, high / 128);
-  for (long kilobytes = high; kilobytes > step; kilobytes -= step) {
+  for (long kilobytes = high; kilobytes >= start; kilobytes -= step) {
     SCOPED_TRACE(std::to_string(kilobytes) + " kB");
     const ToolRun run = run_capped(kilobytes);
-    // Too little to load the program's libraries: the sweep is over.
-    if (run.status == 127) break;
     EXPECT_FALSE(run.core_dumped);
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"net.xml", "out.xml"}));
     if (run.status == 1) {
@@ -145,14 +159,19 @@ TEST(ReliabilityTest, RunningOutOfMemoryInAnyPhaseFailsCleanly) {
   // memory than its reading.
   const std::set<std::string> large = phases_out_of_memory(
       binary, generated_net(bench::Family::kTwins, 120000, 5), {});
-  EXPECT_TRUE(large.contains("reading the net"));
-  EXPECT_TRUE(large.contains("reducing the net"));
+  const auto seen = [](const std::set<std::string>& phases) {
+    std::string text;
+    for (const std::string& phase : phases) text += "'" + phase + "' ";
+    return text;
+  };
+  EXPECT_TRUE(large.contains("reading the net")) << seen(large);
+  EXPECT_TRUE(large.contains("reducing the net")) << seen(large);
   // A small net left as it is: the writer's buffers are the last to be
   // asked for.
   const std::set<std::string> small = phases_out_of_memory(
       binary, generated_net(bench::Family::kRandom, 2000, 5), {"--rules="});
-  EXPECT_TRUE(small.contains("reading the net"));
-  EXPECT_TRUE(small.contains("writing the reduced net"));
+  EXPECT_TRUE(small.contains("reading the net")) << seen(small);
+  EXPECT_TRUE(small.contains("writing the reduced net")) << seen(small);
 }
 
 // What a reader at the other end of a FIFO receives from one run.

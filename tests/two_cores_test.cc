@@ -1,7 +1,7 @@
-// The phases that split their work over two cores (reading the edges, sorting
-// the names, the closure check, building the match index) must give what
-// one core gives. The threshold is lowered so that small nets take the
-// two-core paths.
+// The phases that split their work over two cores (parsing while the model
+// is built, sorting the names, the closure check, building the match index,
+// laying out the edge list) must give what one core gives. The threshold is
+// lowered so that small nets take the two-core paths.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -13,20 +13,23 @@
 #include "reader/net_reader.h"
 #include "reduce/reducer.h"
 #include "reduce/test_net.h"
+#include "writer/net_writer.h"
 #include "xml/xml_document.h"
 
 namespace marovel::testing {
 namespace {
 
 struct Outcome {
-  std::string net, aggregates, log, reduced, reduced_aggregates;
+  std::string net, aggregates, log, reduced, reduced_aggregates, written;
   ElementIndex elements;
+  InputNet input;
 };
 
 Outcome run(const XmlDocument& doc, TwoCores cores) {
   Outcome result;
   NetModel model;
-  EXPECT_TRUE(read_net_document(doc, model, &result.elements, cores).ok());
+  EXPECT_TRUE(read_net_document(doc, model, &result.input, cores).ok());
+  result.elements = result.input.index;
   result.net = dump_net(model);
   result.aggregates = dump_aggregates(model);
   std::ostringstream log;
@@ -35,6 +38,11 @@ Outcome run(const XmlDocument& doc, TwoCores cores) {
   result.log = log.str();
   result.reduced = dump_net(model);
   result.reduced_aggregates = dump_aggregates(model);
+  std::ostringstream members, xml;
+  EXPECT_TRUE(
+      write_reduced_document(result.input, model, "DATE", members, xml, cores)
+          .ok());
+  result.written = members.str() + xml.str();
   return result;
 }
 
@@ -55,6 +63,7 @@ TEST(TwoCoresTest, EveryFamilyReadsAndReducesAsOnOneCore) {
     EXPECT_EQ(two.log, one.log);
     EXPECT_EQ(two.reduced, one.reduced);
     EXPECT_EQ(two.reduced_aggregates, one.reduced_aggregates);
+    EXPECT_EQ(two.written, one.written);
   }
 }
 

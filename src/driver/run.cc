@@ -36,6 +36,9 @@ class WxLibrary {
   WxLibrary(const WxLibrary&) = delete;
   WxLibrary& operator=(const WxLibrary&) = delete;
   bool ok() const { return ok_; }
+  // Leaves the library as it is: after running out of memory inside it,
+  // its shutdown may find its own state half made. The process is ending.
+  void abandon() { ok_ = false; }
 
  private:
   bool ok_;
@@ -95,13 +98,12 @@ int run_phases(Settings& settings, const std::string& input_path, Phase& phase,
   phase = Phase::kRead;
   Clock::time_point start = Clock::now();
   NetModel model;
-  InputDocument input;
+  InputNet input;
   const Status read = read_net(input_path, model, input);
   summary.read_seconds = seconds_since(start);
   if (!read.ok()) {
     report(read, out, err);
-    const XmlNode* root = input.document.root();
-    if (root != nullptr && root->name == "pnml")
+    if (input.root_name == "pnml")
       err << "marovel: " << quoted(input_path)
           << " is a PNML file: convert it with pnml2net first, then reduce "
              "the net file it writes\n";
@@ -215,7 +217,13 @@ int run_marovel(int argc, char** argv, std::ostream& out, std::ostream& err) {
   std::setlocale(LC_CTYPE, "C.UTF-8");
   WxLibrary library;
   if (!library.ok()) return kRefused;
-  const int status = run_initialised(argc, argv, out, err);
+  int status = kRefused;
+  try {
+    status = run_initialised(argc, argv, out, err);
+  } catch (const std::bad_alloc&) {
+    library.abandon();
+    throw;
+  }
   out.flush();
   return status;
 }

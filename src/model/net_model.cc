@@ -40,19 +40,23 @@ NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
 
 NetNode& NodeMap::at_id(NodeId id) {
   assert(id < slot_.size());
+  // Within the capacity reserved: nothing moves.
+  make_room(id);
   uint32_t& slot = slot_[id];
-  if (slot == kNoSlot) {
-    // Within the capacity reserved: nothing moves.
-    assert(nodes_.size() < nodes_.capacity());
-    assert(nodes_.size() < kAbsent);
-    slot = static_cast<uint32_t>(nodes_.size()) | kAbsent;
-    nodes_.emplace_back(pool_.get());
-  }
   if (slot & kAbsent) {
     slot &= ~kAbsent;
     ++size_;
   }
   return nodes_[slot];
+}
+
+void NodeMap::make_room(NodeId id) {
+  assert(id < slot_.size());
+  uint32_t& slot = slot_[id];
+  if (slot != kNoSlot) return;
+  assert(nodes_.size() < nodes_.capacity());
+  slot = static_cast<uint32_t>(nodes_.size()) | kAbsent;
+  nodes_.emplace_back(pool_.get());
 }
 
 size_t NodeMap::erase(NameId name) {

@@ -89,6 +89,9 @@ class NodeMap {
   NetNode* node(NodeId id) { return live(id) ? &nodes_[slot_[id]] : nullptr; }
   // The node of that id, created with empty bags when it is not a key.
   NetNode& at_id(NodeId id);
+  // Stores the node of `id` without making it a key, when it has none yet:
+  // nodes stored in name order lie in memory in that order, for the walks.
+  void make_room(NodeId id);
 
   // Exchanges the nodes of two names: `a` names what `b` named, and the
   // other way round, key or not. Every bag that held either node still

@@ -4,8 +4,6 @@
 #include <cctype>
 #include <limits>
 
-#include "xml/xml_lookup.h"
-
 namespace marovel {
 namespace {
 
@@ -31,18 +29,17 @@ const ListFacts& facts(NetList list) {
 
 std::string_view list_element_name(NetList list) { return facts(list).element; }
 
-Status find_net_list(const XmlNode& root, NetList list, const XmlNode*& found) {
-  found = find_child_element(&root, facts(list).element);
-  if (found == nullptr)
-    return Status::error(Status::Code::kInvalidInput, facts(list).not_found);
-  if (found->first_child == nullptr)
-    return Status::error(Status::Code::kInvalidInput, facts(list).empty);
-  return Status();
-}
-
-const char* missing_name_message(NetList list) {
-  assert(list != NetList::kEdges);
-  return facts(list).no_name;
+const char* list_fault_message(NetList list, ListFault fault) {
+  switch (fault) {
+    case ListFault::kNotFound:
+      return facts(list).not_found;
+    case ListFault::kEmpty:
+      return facts(list).empty;
+    case ListFault::kNameless:
+      assert(list != NetList::kEdges);
+      return facts(list).no_name;
+  }
+  return "";
 }
 
 std::optional<int32_t> parse_multiplicity(std::string_view text) {
@@ -65,16 +62,6 @@ std::optional<int32_t> parse_multiplicity(std::string_view text) {
   if (negative) value = -value;
   if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
   return static_cast<int32_t>(value);
-}
-
-ListIndex index_by_name(std::span<const XmlNode* const> members,
-                        std::span<const std::optional<uint32_t>> ids,
-                        size_t names) {
-  assert(members.size() == ids.size());
-  ListIndex index(names, nullptr);
-  for (size_t k = 0; k < members.size(); ++k)
-    if (ids[k] && index[*ids[k]] == nullptr) index[*ids[k]] = members[k];
-  return index;
 }
 
 }  // namespace marovel

@@ -1,18 +1,14 @@
 // What the reader, the writer and the companion commands share of marovel's
 // net file format: the three lists under the root `petrinet`, the messages of
-// their faults, a `multiplicity` value, and the index of a list's elements
-// by node name.
+// their faults, a `multiplicity` value and the key of an arc.
 #ifndef MAROVEL_NETFILE_NET_FILE_H_
 #define MAROVEL_NETFILE_NET_FILE_H_
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
-#include <vector>
 
 #include "base/status.h"
-#include "xml/xml_document.h"
 
 namespace marovel {
 
@@ -23,14 +19,14 @@ enum class NetList { kPlaces, kTransitions, kEdges };
 // "placelist", "transitionlist" or "edgelist".
 std::string_view list_element_name(NetList list);
 
-// The first child element of `root` named after `list`, which must hold at
-// least one child node. Fails with the list's message otherwise ("No
-// placelist found\n", "No places found\n" and the like).
-Status find_net_list(const XmlNode& root, NetList list, const XmlNode*& found);
+// What can be wrong with a list: the root has no child of its name, that
+// child has no child node, or a member lacks its name.
+enum class ListFault { kNotFound, kEmpty, kNameless };
 
-// The message of a member of `list` that lacks its name ("Can't find the
-// place name\n"). REQUIRES: list is kPlaces or kTransitions.
-const char* missing_name_message(NetList list);
+// The message of a list's fault ("No placelist found\n", "No places
+// found\n", "Can't find the place name\n" and the like).
+// REQUIRES: no kNameless for the edge list.
+const char* list_fault_message(NetList list, ListFault fault);
 
 // A `multiplicity` value: optional leading white space, an optional sign,
 // decimal digits and nothing else, within the signed 32-bit range. Any
@@ -45,29 +41,6 @@ inline uint64_t arc_key(uint32_t place, uint32_t transition,
   return uint64_t{place} << 32 | uint64_t{transition} << 1 |
          (to_transition ? 1 : 0);
 }
-
-// By name id, the first element of a list that bears each name; null for
-// the names the list lacks.
-using ListIndex = std::vector<const XmlNode*>;
-
-// The index of `members`, where `ids[k]` is the name id of `members[k]`, or
-// none for a name the index need not hold; ids are below `names`.
-ListIndex index_by_name(std::span<const XmlNode* const> members,
-                        std::span<const std::optional<uint32_t>> ids,
-                        size_t names);
-
-struct ElementIndex {
-  ListIndex places;
-  ListIndex transitions;
-};
-
-// The input file as the reader loaded it, kept for the writer: while the
-// file still holds the bytes it was loaded from, the writer copies elements
-// from this document instead of loading the file again.
-struct InputDocument {
-  XmlDocument document;
-  ElementIndex elements;
-};
 
 }  // namespace marovel
 

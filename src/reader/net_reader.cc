@@ -1,36 +1,26 @@
 #include "reader/net_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
-#include "base/run_both.h"
+#include "base/worker.h"
 #include "model/invariants.h"
-#include "xml/xml_lookup.h"
+#include "netfile/net_file.h"
+#include "netfile/net_file_scanner.h"
+#include "xml/content_digest.h"
+#include "xml/xml_parser.h"
+#include "xml/xml_replay.h"
 
 namespace marovel {
 namespace {
 
 Status fault(const char* message) {
   return Status::error(Status::Code::kInvalidInput, message);
-}
-
-// Declares every member of one list: its name joins `declared`, a view into
-// the loaded document, and the member joins `members`.
-Status declare_list(const XmlNode& root, NetList list,
-                    std::vector<std::string_view>& declared,
-                    std::vector<const XmlNode*>& members) {
-  const XmlNode* found = nullptr;
-  if (Status status = find_net_list(root, list, found); !status.ok())
-    return status;
-  for (const XmlNode* member = found->first_child; member != nullptr;
-       member = member->next_sibling) {
-    const auto name = find_attribute(member, "name");
-    if (!name) return fault(missing_name_message(list));
-    declared.push_back(*name);
-    members.push_back(member);
-  }
-  return Status();
 }
 
 // Which lists declare a name: a name may be a place and a transition both.
@@ -60,189 +50,275 @@ const char* message_of(EdgeFault fault) {
   return "";
 }
 
-// The arcs of a run of edges up to its first fault, which it returns. Edges
-// go in blocks, so that the names of a block are looked up together.
-EdgeFault read_edge_run(std::span<const XmlNode* const> edges,
-                        const NameTable& names,
-                        const std::vector<uint8_t>& declared,
-                        std::vector<Arc>& arcs) {
-  arcs.reserve(edges.size());
-  constexpr size_t kBlock = 32;
-  std::string_view ends[2 * kBlock];
-  std::optional<NameId> ids[2 * kBlock];
-  int32_t weights[kBlock];
-  for (size_t start = 0; start < edges.size(); start += kBlock) {
-    const size_t count = std::min(kBlock, edges.size() - start);
-    // Up to the first edge that lacks an end, if any.
-    EdgeFault missing = EdgeFault::kNone;
-    size_t read = 0;
-    for (; read < count; ++read) {
-      const XmlNode* edge = edges[start + read];
-      const auto from = find_attribute(edge, "from");
-      if (!from) {
-        missing = EdgeFault::kNoFrom;
-        break;
-      }
-      const auto to = find_attribute(edge, "to");
-      if (!to) {
-        missing = EdgeFault::kNoTo;
-        break;
-      }
-      weights[read] = 1;
-      if (const auto text = find_attribute(edge, "multiplicity"))
-        weights[read] = parse_multiplicity(*text).value_or(1);
-      ends[2 * read] = *from;
-      ends[2 * read + 1] = *to;
-    }
-    names.find_all({ends, 2 * read}, {ids, 2 * read});
-    for (size_t k = 0; k < read; ++k) {
-      const std::optional<NameId> source = ids[2 * k];
-      const std::optional<NameId> target = ids[2 * k + 1];
-      const uint8_t source_kind = source ? declared[*source] : 0;
-      const uint8_t target_kind = target ? declared[*target] : 0;
-      bool from_place;
-      if (source_kind & kAsPlace) {
-        if (!(target_kind & kAsTransition)) return EdgeFault::kWrong;
-        from_place = true;
-      } else if ((source_kind & kAsTransition) && (target_kind & kAsPlace)) {
-        from_place = false;
-      } else {
-        return EdgeFault::kWrong;
-      }
-      // A weight of zero or below enters no arc and creates no node.
-      if (weights[k] > 0)
-        arcs.push_back(Arc{*source, *target, weights[k], from_place});
-    }
-    if (missing != EdgeFault::kNone) return missing;
-  }
-  return EdgeFault::kNone;
+// How many members of a list declare a name: those before the first that
+// has none.
+size_t declared_count(const ScannedList& list) {
+  return std::min<size_t>(list.nameless_at, list.names.size());
 }
 
-// Reads every edge up to the first fault and enters the arcs before it. The
-// model ends as if each arc had been entered as it was read: a bag's
-// content does not depend on the order of its insertions. Both halves of
-// the list are classified at once, then both maps filled at once, each
-// from every arc in list order.
-Status read_edges(const XmlNode& root, const std::vector<uint8_t>& declared,
-                  NetModel& model, TwoCores cores) {
-  const XmlNode* list = nullptr;
-  if (Status status = find_net_list(root, NetList::kEdges, list); !status.ok())
-    return status;
-  std::vector<const XmlNode*> edges;
-  for (const XmlNode* edge = list->first_child; edge != nullptr;
-       edge = edge->next_sibling)
-    edges.push_back(edge);
-  const bool threaded = cores.worth(edges.size());
+// The fault of a list as the scan found it, or none.
+std::optional<ListFault> fault_of(const ScannedList& list) {
+  if (!list.found) return ListFault::kNotFound;
+  if (!list.has_members) return ListFault::kEmpty;
+  if (list.nameless_at != kNoMember) return ListFault::kNameless;
+  return std::nullopt;
+}
 
-  const std::span<const XmlNode* const> all(edges);
-  const size_t half = edges.size() / 2;
-  std::vector<Arc> first_arcs, second_arcs;
-  EdgeFault first_fault = EdgeFault::kNone, second_fault = EdgeFault::kNone;
-  run_both(
-      threaded,
-      [&] {
-        second_fault = read_edge_run(all.subspan(half), model.names, declared,
-                                     second_arcs);
-      },
-      [&] {
-        first_fault =
-            read_edge_run(all.first(half), model.names, declared, first_arcs);
-      });
-  // Nothing after the first fault enters the model.
-  const EdgeFault fault =
-      first_fault != EdgeFault::kNone ? first_fault : second_fault;
-  if (first_fault != EdgeFault::kNone) second_arcs.clear();
+// Builds the model from what a scan delivers, on a core of its own while
+// the parse goes on when that is worth it: first the names, once both lists
+// are complete, then each batch of edges, classified and entered in
+// document order up to the first fault.
+class NetBuilder final : public ScanReceiver {
+ public:
+  NetBuilder(InputNet& input, NetModel& model, bool on_a_thread, TwoCores cores)
+      : input_(input),
+        model_(model),
+        cores_(cores),
+        on_a_thread_(on_a_thread),
+        worker_(on_a_thread) {}
 
-  const auto fill = [&](bool places) {
-    NodeMap& map = places ? model.p_map : model.t_map;
-    const auto node_of = [places](const Arc& arc) {
-      return arc.from_place == places ? arc.from : arc.to;
-    };
-    // Nodes are created in name order, so that every later walk in name
-    // order (the index, the checks, the writer) goes through memory in
-    // order too.
-    std::vector<bool> used(model.names.size(), false);
-    for (const std::vector<Arc>* arcs : {&first_arcs, &second_arcs})
-      for (const Arc& arc : *arcs) used[node_of(arc)] = true;
-    for (NameId name = 0; name < used.size(); ++name)
-      if (used[name]) map.at(name);
-    for (const std::vector<Arc>* arcs : {&first_arcs, &second_arcs}) {
-      // The nodes lie anywhere in memory: each is asked for a few arcs
-      // ahead, its slot first.
-      constexpr size_t kSlotsAhead = 16, kNodesAhead = 8;
-      for (size_t k = 0; k < arcs->size(); ++k) {
-        if (k + kSlotsAhead < arcs->size())
-          map.prefetch_slot(node_of((*arcs)[k + kSlotsAhead]));
-        if (k + kNodesAhead < arcs->size())
-          map.prefetch_node(node_of((*arcs)[k + kNodesAhead]));
-        const Arc& arc = (*arcs)[k];
-        const bool source_side = arc.from_place == places;
-        NetNode& node = map.at(node_of(arc));
-        if (source_side) {
-          node.out.insert(arc.to, arc.weight);
+  void lists_complete() override { post_names(); }
+
+  void edges(EdgeBatch&& batch) override {
+    auto shared = std::make_shared<EdgeBatch>(std::move(batch));
+    if (!names_posted_) {
+      pending_.push_back(std::move(shared));
+      return;
+    }
+    worker_.post([this, shared] { enter(*shared); });
+  }
+
+  // After a parse that failed: stops the building and leaves the model as
+  // it was.
+  void abandon() {
+    worker_.cancel();
+    model_ = NetModel();
+  }
+
+  // After the parse: lets the building end, then decides what the file
+  // says, fault by fault in the order they are reported.
+  Status finish() {
+    if (!names_posted_) post_names();
+    worker_.finish();
+    if (input_.root_name != kNetRoot) return fault("Wrong input file\n");
+    // What was declared before a fault of the lists stays in the model.
+    if (const auto places = fault_of(input_.places)) {
+      declare_only(/*with_transitions=*/false);
+      return fault(list_fault_message(NetList::kPlaces, *places));
+    }
+    if (const auto transitions = fault_of(input_.transitions)) {
+      declare_only(/*with_transitions=*/true);
+      return fault(list_fault_message(NetList::kTransitions, *transitions));
+    }
+    if (too_many_names_)
+      return Status::error(
+          Status::Code::kLimit,
+          "the net declares more than " + std::to_string(kMaxNames) +
+              " places and transitions, more than can be read");
+    if (!input_.edges_found)
+      return fault(list_fault_message(NetList::kEdges, ListFault::kNotFound));
+    if (!input_.edges_have_members)
+      return fault(list_fault_message(NetList::kEdges, ListFault::kEmpty));
+    if (fault_ != EdgeFault::kNone) return fault(message_of(fault_));
+    if (!check_consistency(model_, cores_))
+      return fault("\nNet inconsistent after input\n");
+    index_elements();
+    return Status();
+  }
+
+ private:
+  void post_names() {
+    names_posted_ = true;
+    worker_.post([this] { build_names(); });
+    for (std::shared_ptr<EdgeBatch>& batch : pending_)
+      worker_.post([this, batch] { enter(*batch); });
+    pending_.clear();
+  }
+
+  // The names of both lists, places first, as the lists declare them up
+  // to a member without a name.
+  std::vector<std::string_view> declared_names(bool with_transitions) const {
+    std::vector<std::string_view> names;
+    for (const ScannedList* list : {&input_.places, &input_.transitions}) {
+      if (list == &input_.transitions && !with_transitions) break;
+      names.insert(names.end(), list->names.begin(),
+                   list->names.begin() + declared_count(*list));
+    }
+    return names;
+  }
+
+  void declare_only(bool with_transitions) {
+    std::vector<NameId> ids;
+    model_ = NetModel(NameTable(declared_names(with_transitions), ids));
+  }
+
+  void build_names() {
+    const std::vector<std::string_view> names = declared_names(true);
+    if (names.size() > kMaxNames) {
+      too_many_names_ = true;
+      return;
+    }
+    // While the other core parses, this one sorts alone.
+    model_ = NetModel(
+        NameTable(names, ids_, on_a_thread_ ? TwoCores::never() : cores_));
+    declared_.assign(model_.names.size(), 0);
+    const size_t places = declared_count(input_.places);
+    for (size_t k = 0; k < ids_.size(); ++k)
+      declared_[ids_[k]] |= k < places ? kAsPlace : kAsTransition;
+    // Nodes stored in name order, so that the walks in name order (the
+    // index, the checks, the writer) go through memory in order too; only
+    // an arc makes one a key.
+    for (NameId name = 0; name < declared_.size(); ++name) {
+      if (declared_[name] & kAsPlace) model_.p_map.make_room(name);
+      if (declared_[name] & kAsTransition) model_.t_map.make_room(name);
+    }
+  }
+
+  // Classifies a batch of edges and enters its arcs, up to the first fault.
+  // The names of 64 edges are looked up together, so that their cache
+  // misses overlap.
+  void enter(const EdgeBatch& batch) {
+    if (fault_ != EdgeFault::kNone || too_many_names_) return;
+    arcs_.clear();
+    constexpr size_t kBlock = 64;
+    std::string_view ends[2 * kBlock];
+    std::optional<NameId> ids[2 * kBlock];
+    for (size_t start = 0; start < batch.edges.size(); start += kBlock) {
+      const size_t count = std::min(kBlock, batch.edges.size() - start);
+      size_t read = 0;
+      for (; read < count; ++read) {
+        const EdgeBatch::Edge& edge = batch.edges[start + read];
+        if (edge.missing != MissingEnd::kNone) break;
+        ends[2 * read] = batch.from(edge);
+        ends[2 * read + 1] = batch.to(edge);
+      }
+      model_.names.find_all({ends, 2 * read}, {ids, 2 * read});
+      for (size_t k = 0; k < read; ++k) {
+        const EdgeBatch::Edge& edge = batch.edges[start + k];
+        const std::optional<NameId> source = ids[2 * k];
+        const std::optional<NameId> target = ids[2 * k + 1];
+        const uint8_t source_kind = source ? declared_[*source] : 0;
+        const uint8_t target_kind = target ? declared_[*target] : 0;
+        bool from_place;
+        if (source_kind & kAsPlace) {
+          if (!(target_kind & kAsTransition)) return stop(EdgeFault::kWrong);
+          from_place = true;
+        } else if ((source_kind & kAsTransition) && (target_kind & kAsPlace)) {
+          from_place = false;
         } else {
-          node.in.insert(arc.from, arc.weight);
+          return stop(EdgeFault::kWrong);
+        }
+        // A weight of zero or below enters no arc and creates no node.
+        if (edge.weight > 0)
+          arcs_.push_back(Arc{*source, *target, edge.weight, from_place});
+      }
+      if (read < count) {
+        return stop(batch.edges[start + read].missing == MissingEnd::kFrom
+                        ? EdgeFault::kNoFrom
+                        : EdgeFault::kNoTo);
+      }
+    }
+    fill();
+  }
+
+  // The first fault: the arcs before it are entered, nothing after it.
+  void stop(EdgeFault fault) {
+    fill();
+    fault_ = fault;
+  }
+
+  // Enters the arcs of the batch into both maps. The nodes lie anywhere in
+  // memory: each is asked for a few arcs ahead, its slot first.
+  void fill() {
+    for (const bool places : {true, false}) {
+      NodeMap& map = places ? model_.p_map : model_.t_map;
+      const auto node_of = [places](const Arc& arc) {
+        return arc.from_place == places ? arc.from : arc.to;
+      };
+      constexpr size_t kSlotsAhead = 16, kNodesAhead = 8;
+      for (size_t k = 0; k < arcs_.size(); ++k) {
+        if (k + kSlotsAhead < arcs_.size())
+          map.prefetch_slot(node_of(arcs_[k + kSlotsAhead]));
+        if (k + kNodesAhead < arcs_.size())
+          map.prefetch_node(node_of(arcs_[k + kNodesAhead]));
+        const Arc& arc = arcs_[k];
+        NetNode& node = map.at_id(node_of(arc));
+        if (arc.from_place == places) {
+          node.out.insert(arc.to, static_cast<uint64_t>(arc.weight));
+        } else {
+          node.in.insert(arc.from, static_cast<uint64_t>(arc.weight));
         }
       }
     }
-  };
-  run_both(
-      threaded, [&] { fill(false); }, [&] { fill(true); });
-  if (fault != EdgeFault::kNone) return ::marovel::fault(message_of(fault));
-  return Status();
-}
+    arcs_.clear();
+  }
+
+  // By name id, the first member of each list that bears the name.
+  void index_elements() {
+    const size_t places = input_.places.names.size();
+    input_.index.places.assign(model_.names.size(), kNoMember);
+    input_.index.transitions.assign(model_.names.size(), kNoMember);
+    for (size_t k = 0; k < ids_.size(); ++k) {
+      std::vector<uint32_t>& index =
+          k < places ? input_.index.places : input_.index.transitions;
+      const uint32_t member =
+          static_cast<uint32_t>(k < places ? k : k - places);
+      if (index[ids_[k]] == kNoMember) index[ids_[k]] = member;
+    }
+  }
+
+  InputNet& input_;
+  NetModel& model_;
+  TwoCores cores_;
+  bool on_a_thread_;
+  // Edges that came before the names were complete.
+  std::vector<std::shared_ptr<EdgeBatch>> pending_;
+  bool names_posted_ = false;
+  // Written on the worker, read once it is finished.
+  std::vector<NameId> ids_;  // of every member, places first
+  std::vector<uint8_t> declared_;
+  std::vector<Arc> arcs_;
+  EdgeFault fault_ = EdgeFault::kNone;
+  bool too_many_names_ = false;
+  Worker worker_;  // last, so that its thread goes first
+};
+
+// A net file spends some 32 bytes on each edge or node: a file of more than
+// the threshold's worth is parsed on one core and built on the other.
+constexpr size_t kBytesPerItem = 32;
 
 }  // namespace
 
-Status read_net_document(const XmlDocument& doc, NetModel& model,
-                         ElementIndex* elements, TwoCores cores) {
-  const XmlNode* root = doc.root();
-  if (root == nullptr || root->name != kNetRoot)
-    return fault("Wrong input file\n");
-  // What was read before a fault stays in the model, as if entered as read.
-  std::vector<std::string_view> names;
-  std::vector<const XmlNode*> members;
-  Status declared_all = declare_list(*root, NetList::kPlaces, names, members);
-  const size_t places_declared = names.size();
-  if (declared_all.ok())
-    declared_all = declare_list(*root, NetList::kTransitions, names, members);
-  if (names.size() > kMaxNames)
-    return Status::error(Status::Code::kLimit,
-                         "the net declares more than " +
-                             std::to_string(kMaxNames) +
-                             " places and transitions, more than can be read");
-  std::vector<NameId> ids;
-  model = NetModel(NameTable(names, ids, cores));
-  if (!declared_all.ok()) return declared_all;
-
-  std::vector<uint8_t> declared(model.names.size(), 0);
-  for (size_t k = 0; k < ids.size(); ++k)
-    declared[ids[k]] |= k < places_declared ? kAsPlace : kAsTransition;
-  if (Status status = read_edges(*root, declared, model, cores); !status.ok())
-    return status;
-  if (!check_consistency(model, cores))
-    return fault("\nNet inconsistent after input\n");
-  if (elements != nullptr) {
-    const std::span<const XmlNode* const> all(members);
-    const std::vector<std::optional<NameId>> found(ids.begin(), ids.end());
-    const std::span<const std::optional<NameId>> all_ids(found);
-    elements->places =
-        index_by_name(all.first(places_declared),
-                      all_ids.first(places_declared), model.names.size());
-    elements->transitions =
-        index_by_name(all.subspan(places_declared),
-                      all_ids.subspan(places_declared), model.names.size());
-  }
-  return Status();
-}
-
-Status read_net(const std::string& path, NetModel& model, InputDocument& input,
+Status read_net(const std::string& path, NetModel& model, InputNet& input,
                 TwoCores cores) {
+  struct stat info;
+  const size_t bytes = stat(path.c_str(), &info) == 0 ? info.st_size : 0;
+  // The members' tokens are fewer bytes than the file's text of them.
+  input.store.reserve(bytes);
+  NetBuilder builder(input, model, cores.worth(bytes / kBytesPerItem), cores);
+  NetFileScanner scanner(input, &builder);
+  ContentDigest digest;
   std::string error;
-  if (!load_xml_file(path, input.document, error))
+  if (!parse_xml_file(path, scanner, error, &digest)) {
+    builder.abandon();
     return Status::error(Status::Code::kIoError, "Can't open input file\n",
                          error);
-  return read_net_document(input.document, model, &input.elements, cores);
+  }
+  scanner.finish();
+  input.digest = digest.value();
+  return builder.finish();
+}
+
+Status read_net_document(const XmlDocument& doc, NetModel& model,
+                         InputNet* input, TwoCores cores) {
+  InputNet own;
+  InputNet& kept = input != nullptr ? *input : own;
+  NetBuilder builder(kept, model, cores.worth(0), cores);
+  NetFileScanner scanner(kept, &builder);
+  replay_xml(doc, scanner);
+  scanner.finish();
+  kept.digest = doc.digest();
+  return builder.finish();
 }
 
 }  // namespace marovel

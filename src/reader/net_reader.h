@@ -10,7 +10,7 @@
 #include "base/run_both.h"
 #include "base/status.h"
 #include "model/net_model.h"
-#include "netfile/net_file.h"
+#include "netfile/input_net.h"
 #include "xml/xml_document.h"
 
 namespace marovel {
@@ -20,18 +20,18 @@ namespace marovel {
 // numbered in 32 bits with room to spare.
 inline constexpr size_t kMaxNames = (size_t{1} << 31) - 1;
 
-// Loads the file at `path` (native bytes) and reads it, keeping the loaded
-// document and its element index in the fresh `input` for the writer. A
-// file that cannot be loaded fails with "Can't open input file\n" and the
-// XML layer's reason as the detail.
-Status read_net(const std::string& path, NetModel& model, InputDocument& input,
+// Parses the file at `path` (native bytes) and reads it, keeping in the
+// fresh `input` what the writer needs of the file. The file is never held
+// whole: the parse and the building of the model go on at once, on two
+// cores when `cores` finds the file worth it. A file that cannot be loaded
+// fails with "Can't open input file\n" and the XML layer's reason as the
+// detail.
+Status read_net(const std::string& path, NetModel& model, InputNet& input,
                 TwoCores cores = {});
 
-// Reads an already loaded document. When `elements` is given and the read
-// succeeds, it is set to the document's element index over the model's
-// names.
+// Reads a document already loaded, as read_net() reads a file.
 Status read_net_document(const XmlDocument& doc, NetModel& model,
-                         ElementIndex* elements = nullptr, TwoCores cores = {});
+                         InputNet* input = nullptr, TwoCores cores = {});
 
 }  // namespace marovel
 

@@ -57,7 +57,9 @@ uint32_t TwinGroups::new_bag() {
     free_bags_.pop_back();
     return bag;
   }
-  bags_.emplace_back(&arena_);
+  // A group's members come from the general heap, which takes back what a
+  // shrinking group frees and hands it to a growing one.
+  bags_.emplace_back(std::pmr::new_delete_resource());
   return static_cast<uint32_t>(bags_.size() - 1);
 }
 

@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/huge_page_resource.h"
 #include "base/prefetch.h"
 #include "model/net_model.h"
 #include "reduce/candidate_queue.h"
@@ -88,9 +87,6 @@ class TwinGroups {
   std::vector<Slot> slots_;
   int shift_ = 64;  // 64 - log2(slots_.size())
   size_t groups_ = 0;
-  // Members' trees: what a group that shrinks gives back, a growing one
-  // takes again.
-  std::pmr::unsynchronized_pool_resource arena_{huge_page_resource()};
   std::vector<OrderedIds> bags_;
   std::vector<uint32_t> free_bags_;
   std::vector<uint64_t> key_of_;  // by name: its group's key, or kNone

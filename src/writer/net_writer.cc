@@ -1,14 +1,21 @@
 #include "writer/net_writer.h"
 
+#include <charconv>
 #include <ctime>
 #include <optional>
 #include <vector>
 
+#include "base/channel.h"
 #include "base/prefetch.h"
+#include "base/run_both.h"
 #include "base/safe_file.h"
 #include "base/version.h"
+#include "netfile/net_file.h"
+#include "netfile/net_file_scanner.h"
+#include "writer/edge_text.h"
 #include "xml/content_digest.h"
-#include "xml/xml_lookup.h"
+#include "xml/xml_parser.h"
+#include "xml/xml_replay.h"
 #include "xml/xml_writer.h"
 
 namespace marovel {
@@ -16,22 +23,6 @@ namespace {
 
 Status fault(const char* message) {
   return Status::error(Status::Code::kInvalidInput, message);
-}
-
-// The first element of an input list bearing each name of the model, as a
-// scan of the list in document order would find it.
-ListIndex index_list(const XmlNode* list, const NameTable& names) {
-  std::vector<const XmlNode*> members;
-  std::vector<std::optional<NameId>> ids;
-  for (const XmlNode* child = list->first_child; child != nullptr;
-       child = child->next_sibling) {
-    const auto name = find_attribute(child, "name");
-    if (!name) continue;
-    members.push_back(child);
-    // Names the model never had cannot be asked for.
-    ids.push_back(names.find(*name));
-  }
-  return index_by_name(members, ids, names.size());
 }
 
 // What the writer says when a node of one kind cannot be copied.
@@ -49,25 +40,30 @@ constexpr KindFacts kTransitionFacts = {"Inconsistent xml's 4\n",
                                         "Inconsistent xml's 5\n",
                                         "Inconsistent xml's 6\n", true};
 
-// Copies the nodes of the model out of the input document. Every check runs
+// Copies the nodes of the model out of the input's members. Every check runs
 // in a first pass over the nodes, before a byte of the document is written,
 // so that a failure leaves nothing behind even where the output cannot be
 // taken back (a FIFO, a terminal); the second pass writes.
 class NodeCopier {
  public:
-  NodeCopier(const NetModel& model, const ElementIndex& elements)
-      : model_(model), elements_(elements) {}
+  NodeCopier(const NetModel& model, const InputNet& input)
+      : model_(model), input_(input) {}
 
   // The first pass: prints the member names of every merged transition on
   // `members_out` as it meets them, and fails at the first node that cannot
   // be copied.
+  // The members of every merged node are kept, in the order the nodes are
+  // written, for the second pass.
   Status check(std::ostream& members_out) {
     for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
       const KindFacts& facts = facts_of(kind);
+      const std::vector<uint32_t>& index = index_of(kind);
       for (const auto& [name, node] : model_.nodes(kind)) {
-        if (own_list(kind)[name] == nullptr)
-          return fault(facts.missing_element);
-        for (const NameId member : members_of(name)) {
+        if (index[name] == kNoMember) return fault(facts.missing_element);
+        const std::vector<NameId>& members = members_of(name);
+        all_members_.insert(all_members_.end(), members.begin(), members.end());
+        all_members_.push_back(kNoMore);
+        for (const NameId member : members) {
           if (facts.prints_members) members_out << model_.name(member) << "\n";
           const MemberInfo info = info_of(member);
           if (info.place_lacks_it)
@@ -84,27 +80,31 @@ class NodeCopier {
   // in a list named `list_name`. REQUIRES: check() passed.
   void write_list(std::string_view list_name, NodeKind kind, XmlWriter& xml) {
     const NodeMap& nodes = model_.nodes(kind);
-    const ListIndex& own = own_list(kind);
+    const ScannedList& list = list_of(kind);
+    const std::vector<uint32_t>& index = index_of(kind);
     xml.start_element(list_name);
     // Elements lie in document order, nodes go in name order: each element
     // is asked for some nodes ahead.
     constexpr int kAhead = 8;
     auto ahead = nodes.begin();
+    const auto prefetch_element = [&](NameId name) {
+      input_.store.prefetch(list.elements[index[name]]);
+    };
     for (int k = 0; k < kAhead && ahead != nodes.end(); ++k, ++ahead)
-      prefetch_memory(own[(*ahead).first]);
+      prefetch_element((*ahead).first);
     for (const auto& [name, node] : nodes) {
       if (ahead != nodes.end()) {
-        prefetch_memory(own[(*ahead).first]);
+        prefetch_element((*ahead).first);
         ++ahead;
       }
-      write_node(name, *own[name], xml);
+      write_node(list.elements[index[name]], xml);
     }
     xml.end_element();
   }
 
  private:
   struct MemberInfo {
-    const XmlNode* info = nullptr;  // a transition's wins over a place's
+    MemberStore::Offset info = kNoInfo;  // a transition's wins over a place's
     bool place_lacks_it = false;
     bool transition_lacks_it = false;
   };
@@ -112,8 +112,12 @@ class NodeCopier {
   static const KindFacts& facts_of(NodeKind kind) {
     return kind == NodeKind::kPlace ? kPlaceFacts : kTransitionFacts;
   }
-  const ListIndex& own_list(NodeKind kind) const {
-    return kind == NodeKind::kPlace ? elements_.places : elements_.transitions;
+  const ScannedList& list_of(NodeKind kind) const {
+    return kind == NodeKind::kPlace ? input_.places : input_.transitions;
+  }
+  const std::vector<uint32_t>& index_of(NodeKind kind) const {
+    return kind == NodeKind::kPlace ? input_.index.places
+                                    : input_.index.transitions;
   }
 
   // The members of a node's aggregate when it lists two or more names;
@@ -130,90 +134,63 @@ class NodeCopier {
   // list (the file changed since it was read) has nothing to contribute.
   MemberInfo info_of(NameId member) const {
     MemberInfo result;
-    if (const XmlNode* place = elements_.places[member]) {
-      result.info = find_child_element(place, "info");
-      result.place_lacks_it = result.info == nullptr;
+    if (const uint32_t place = input_.index.places[member];
+        place != kNoMember) {
+      result.info = input_.places.infos[place];
+      result.place_lacks_it = result.info == kNoInfo;
     }
-    if (const XmlNode* transition = elements_.transitions[member]) {
-      result.info = find_child_element(transition, "info");
-      result.transition_lacks_it = result.info == nullptr;
+    if (const uint32_t transition = input_.index.transitions[member];
+        transition != kNoMember) {
+      result.info = input_.transitions.infos[transition];
+      result.transition_lacks_it = result.info == kNoInfo;
     }
     return result;
   }
 
-  void write_node(NameId name, const XmlNode& element, XmlWriter& xml) {
-    xml.start_element(element.name);
-    for (const XmlAttribute& attribute : element.attributes)
-      xml.attribute(attribute.name, attribute.value);
-    for (const XmlNode* child = element.first_child; child != nullptr;
-         child = child->next_sibling)
-      xml.copy(*child);
-    const std::vector<NameId>& members = members_of(name);
-    if (!members.empty()) {
+  void write_node(MemberStore::Offset element, XmlWriter& xml) {
+    input_.store.copy(element, xml, /*leave_open=*/true);
+    size_t k = next_member_;
+    if (all_members_[k] != kNoMore) {
       xml.start_element("aggregates");
-      // Members' elements lie anywhere in the document: each is asked for
-      // a few members ahead.
+      // Members' elements lie anywhere in the store: each is asked for a
+      // few members ahead.
       constexpr size_t kAhead = 8;
-      for (size_t k = 0; k < members.size(); ++k) {
-        if (k == 0)
-          for (size_t a = 0; a < kAhead && a < members.size(); ++a)
-            prefetch_member(members[a]);
-        if (k + kAhead < members.size()) prefetch_member(members[k + kAhead]);
-        if (const XmlNode* info = info_of(members[k]).info) xml.copy(*info);
+      for (size_t a = k; a < k + kAhead && all_members_[a] != kNoMore; ++a)
+        prefetch_member(all_members_[a]);
+      for (; all_members_[k] != kNoMore; ++k) {
+        // Asking ahead may reach the next nodes' members, which come next.
+        if (k + kAhead < all_members_.size() &&
+            all_members_[k + kAhead] != kNoMore)
+          prefetch_member(all_members_[k + kAhead]);
+        const MemberStore::Offset info = info_of(all_members_[k]).info;
+        if (info != kNoInfo) input_.store.copy(info, xml);
       }
       xml.end_element();
     }
+    next_member_ = k + 1;  // past the node's end mark
     xml.end_element();
   }
 
   void prefetch_member(NameId member) const {
-    prefetch_memory(elements_.places[member]);
-    prefetch_memory(elements_.transitions[member]);
+    if (const uint32_t place = input_.index.places[member]; place != kNoMember)
+      input_.store.prefetch(input_.places.infos[place]);
+    if (const uint32_t transition = input_.index.transitions[member];
+        transition != kNoMember)
+      input_.store.prefetch(input_.transitions.infos[transition]);
   }
+
+  // Ends the members of one node in all_members_.
+  static constexpr NameId kNoMore = ~NameId{0};
 
   const NetModel& model_;
-  const ElementIndex& elements_;
+  const InputNet& input_;
   std::vector<NameId> members_;  // of the node at hand
+  // The members of every node's aggregate (none when it stands for itself
+  // alone), each list ended by kNoMore, in the order the nodes are written;
+  // next_member_ is where the next node's list starts.
+  std::vector<NameId> all_members_;
+  size_t next_member_ = 0;
 };
-
-// One `edge` per distinct arc, arcs leaving places first, then those
-// leaving transitions, each in name order.
-void write_edges(const NetModel& model, XmlWriter& xml) {
-  xml.start_element("edgelist");
-  std::vector<NameBag::Entry> targets;  // of the node at hand, in name order
-  for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
-    const NodeMap& nodes = model.nodes(kind);
-    const NodeMap& others = model.nodes(other_kind(kind));
-    // The target names lie anywhere in the name table: those of the nodes
-    // some places ahead are asked for, their starts first.
-    const auto prefetch_targets = [&](NodeMap::const_iterator at,
-                                      void (NameTable::*hint)(NameId) const) {
-      for (const auto& [to, copies] : (*at).second.out)
-        (model.names.*hint)(others.name_of(to));
-    };
-    constexpr int kStartsAhead = 8, kTextsAhead = 4;
-    auto starts = nodes.begin(), texts = nodes.begin();
-    for (int k = 0; k < kStartsAhead && starts != nodes.end(); ++k) {
-      if (k >= kStartsAhead - kTextsAhead) ++texts;
-      prefetch_targets(starts++, &NameTable::prefetch_start);
-    }
-    for (const auto& [from, node] : nodes) {
-      if (starts != nodes.end())
-        prefetch_targets(starts++, &NameTable::prefetch_start);
-      if (texts != nodes.end())
-        prefetch_targets(texts++, &NameTable::prefetch_text);
-      named_entries(node.out, others, targets);
-      for (const auto& [to, copies] : targets) {
-        xml.start_element("edge");
-        xml.attribute("from", model.name(from));
-        xml.attribute("to", model.name(to));
-        xml.attribute("multiplicity", std::to_string(copies));
-        xml.end_element();
-      }
-    }
-  }
-  xml.end_element();
-}
 
 }  // namespace
 
@@ -226,28 +203,54 @@ std::string current_date_text() {
   return std::string(text, length);
 }
 
-Status write_reduced_document(const XmlDocument& input, const NetModel& model,
-                              std::string_view date, std::ostream& members_out,
-                              std::ostream& xml, const ElementIndex* elements) {
-  // The reader's index stands for lists it found whole; a document loaded
-  // again is checked and indexed here.
-  ElementIndex built;
-  if (elements == nullptr) {
-    const XmlNode& root = *input.root();
-    const XmlNode* place_list = nullptr;
-    const XmlNode* transition_list = nullptr;
-    if (Status status = find_net_list(root, NetList::kPlaces, place_list);
-        !status.ok())
-      return status;
-    if (Status status =
-            find_net_list(root, NetList::kTransitions, transition_list);
-        !status.ok())
-      return status;
-    built.places = index_list(place_list, model.names);
-    built.transitions = index_list(transition_list, model.names);
-    elements = &built;
+void index_members(InputNet& input, const NameTable& names) {
+  for (const bool places : {true, false}) {
+    const ScannedList& list = places ? input.places : input.transitions;
+    std::vector<uint32_t>& index =
+        places ? input.index.places : input.index.transitions;
+    index.assign(names.size(), kNoMember);
+    std::vector<std::optional<NameId>> ids(list.names.size());
+    names.find_all(list.names, ids);
+    for (size_t k = 0; k < ids.size(); ++k)
+      if (ids[k] && index[*ids[k]] == kNoMember)
+        index[*ids[k]] = static_cast<uint32_t>(k);
   }
-  NodeCopier copier(model, *elements);
+}
+
+bool scan_for_writing(const std::string& path, const NameTable& names,
+                      InputNet& input, std::string& error) {
+  NetFileScanner scanner(input, /*receiver=*/nullptr,
+                         NetFileScanner::Root::kAny);
+  ContentDigest digest;
+  if (!parse_xml_file(path, scanner, error, &digest)) return false;
+  input.digest = digest.value();
+  index_members(input, names);
+  return true;
+}
+
+void scan_for_writing(const XmlDocument& doc, const NameTable& names,
+                      InputNet& input) {
+  NetFileScanner scanner(input, /*receiver=*/nullptr,
+                         NetFileScanner::Root::kAny);
+  replay_xml(doc, scanner);
+  input.digest = doc.digest();
+  index_members(input, names);
+}
+
+Status write_reduced_document(const InputNet& input, const NetModel& model,
+                              std::string_view date, std::ostream& members_out,
+                              std::ostream& xml, TwoCores cores) {
+  // The lists must be there and hold members, as the reader found them;
+  // a file scanned again may have lost them.
+  for (const auto& [which, list] :
+       {std::pair{NetList::kPlaces, &input.places},
+        {NetList::kTransitions, &input.transitions}}) {
+    if (!list->found)
+      return fault(list_fault_message(which, ListFault::kNotFound));
+    if (!list->has_members)
+      return fault(list_fault_message(which, ListFault::kEmpty));
+  }
+  NodeCopier copier(model, input);
   if (Status status = copier.check(members_out); !status.ok()) return status;
   // What was said so far comes before the document where both share one
   // stream (an output named /dev/stdout).
@@ -266,11 +269,40 @@ Status write_reduced_document(const XmlDocument& input, const NetModel& model,
     writer.end_element();
   }
   writer.end_element();
-  copier.write_list(list_element_name(NetList::kPlaces), NodeKind::kPlace,
-                    writer);
-  copier.write_list(list_element_name(NetList::kTransitions),
-                    NodeKind::kTransition, writer);
-  write_edges(model, writer);
+  const auto write_nodes = [&] {
+    copier.write_list(list_element_name(NetList::kPlaces), NodeKind::kPlace,
+                      writer);
+    copier.write_list(list_element_name(NetList::kTransitions),
+                      NodeKind::kTransition, writer);
+    writer.begin_formatted_child();
+  };
+  constexpr size_t kPieceBytes = size_t{1} << 20;
+  if (cores.worth(model.p_map.size() + model.t_map.size())) {
+    // The edge list is laid out on the other core while this one copies
+    // the nodes, and follows them piece by piece.
+    Channel<std::string> pieces;
+    run_both(
+        true,
+        [&] {
+          try {
+            format_edge_list(model, kPieceBytes, [&](std::string& piece) {
+              pieces.put(std::move(piece));
+            });
+            pieces.close();
+          } catch (...) {
+            pieces.close(std::current_exception());
+          }
+        },
+        [&] {
+          write_nodes();
+          while (std::optional<std::string> piece = pieces.take())
+            writer.raw(*piece);
+        });
+  } else {
+    write_nodes();
+    format_edge_list(model, kPieceBytes,
+                     [&](std::string& piece) { writer.raw(piece); });
+  }
   writer.end_element();
   writer.finish();
   return Status();
@@ -278,21 +310,18 @@ Status write_reduced_document(const XmlDocument& input, const NetModel& model,
 
 Status write_reduced_net(const std::string& input_path,
                          const std::string& output_path, const NetModel& model,
-                         std::ostream& members_out, const InputDocument* read) {
-  // The document as read serves while the file holds the same bytes, which
-  // would load into the same document; otherwise it is loaded again.
-  XmlDocument reloaded;
-  const XmlDocument* input = nullptr;
-  const ElementIndex* elements = nullptr;
-  if (read != nullptr && digest_file(input_path) == read->document.digest()) {
-    input = &read->document;
-    elements = &read->elements;
-  } else {
+                         std::ostream& members_out, const InputNet* read,
+                         TwoCores cores) {
+  // What the reader kept serves while the file holds the same bytes, which
+  // would scan the same; otherwise the file is scanned again.
+  InputNet rescanned;
+  const InputNet* input = read;
+  if (read == nullptr || digest_file(input_path) != read->digest) {
     std::string error;
-    if (!load_xml_file(input_path, reloaded, error))
+    if (!scan_for_writing(input_path, model.names, rescanned, error))
       return Status::error(Status::Code::kIoError, "Can't open input file\n",
                            error);
-    input = &reloaded;
+    input = &rescanned;
   }
   const std::string date = current_date_text();
 
@@ -300,7 +329,7 @@ Status write_reduced_net(const std::string& input_path,
   // nothing reaches it before every check has passed.
   SafeFile file(output_path);
   if (Status status = write_reduced_document(*input, model, date, members_out,
-                                             file.stream(), elements);
+                                             file.stream(), cores);
       !status.ok()) {
     file.discard();
     return status;

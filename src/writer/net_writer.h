@@ -1,6 +1,6 @@
 // Writes the reduced net: the element of every surviving node copied from the
-// input document, with the input nodes it absorbed, a header, and one edge
-// per distinct arc of the model.
+// input file as the scan kept it, with the input nodes it absorbed, a header,
+// and one edge per distinct arc of the model.
 #ifndef MAROVEL_WRITER_NET_WRITER_H_
 #define MAROVEL_WRITER_NET_WRITER_H_
 
@@ -8,32 +8,47 @@
 #include <string>
 #include <string_view>
 
+#include "base/run_both.h"
 #include "base/status.h"
 #include "model/net_model.h"
-#include "netfile/net_file.h"
+#include "netfile/input_net.h"
 #include "xml/xml_document.h"
 
 namespace marovel {
 
 // Saves the reduced net at `output_path` so that the file is either complete
-// or left as it was. The elements come from `read`, the document the reader
-// loaded from `input_path`, while the file still holds the same bytes, and
-// from the file loaded again otherwise. The member names of every merged
-// transition go to `members_out` as they are met. Fails with the first
-// fault's message, before anything reaches the output.
+// or left as it was. The elements come from `read`, what the reader kept of
+// `input_path`, while the file still holds the same bytes, and from the
+// file scanned again otherwise. The member names of every merged transition
+// go to `members_out` as they are met. Fails with the first fault's
+// message, before anything reaches the output.
 Status write_reduced_net(const std::string& input_path,
                          const std::string& output_path, const NetModel& model,
                          std::ostream& members_out,
-                         const InputDocument* read = nullptr);
+                         const InputNet* read = nullptr, TwoCores cores = {});
 
 // Streams the reduced net document to `xml`, with `date` as its generation
 // date; nothing is written when a check fails. Does not report a failing
-// `xml` stream. `elements`, when given, must be the index the reader made of
-// `input` for `model`'s names.
-Status write_reduced_document(const XmlDocument& input, const NetModel& model,
+// `xml` stream. `input` must hold the index of its members by `model`'s
+// names (see index_members()).
+// On a large net, the edge list is laid out on a second core.
+Status write_reduced_document(const InputNet& input, const NetModel& model,
                               std::string_view date, std::ostream& members_out,
-                              std::ostream& xml,
-                              const ElementIndex* elements = nullptr);
+                              std::ostream& xml, TwoCores cores = {});
+
+// Scans the net file at `path` for what the writer needs and indexes its
+// members by `names`, as a fresh scan of a changed input does; false after
+// setting `error` when the file cannot be loaded.
+bool scan_for_writing(const std::string& path, const NameTable& names,
+                      InputNet& input, std::string& error);
+
+// The same for a document already loaded.
+void scan_for_writing(const XmlDocument& doc, const NameTable& names,
+                      InputNet& input);
+
+// Indexes the members of `input` by `names`: the first member of each list
+// bearing each name, names the table lacks left out.
+void index_members(InputNet& input, const NameTable& names);
 
 // The local time in the C library's "%c" form.
 std::string current_date_text();

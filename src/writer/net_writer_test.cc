@@ -23,7 +23,10 @@ Written write(const std::string& input, const NetModel& model) {
   EXPECT_TRUE(load_xml_string(input, doc, error)) << error;
   std::ostringstream out, xml;
   Written w;
-  const Status status = write_reduced_document(doc, model, "DATE", out, xml);
+  InputNet scanned;
+  scan_for_writing(doc, model.names, scanned);
+  const Status status =
+      write_reduced_document(scanned, model, "DATE", out, xml);
   w.ok = status.ok();
   // The member names come first, then the failure's message.
   w.out = out.str() + status.message();
@@ -173,13 +176,14 @@ TEST(NetWriterTest, TheReadersElementIndexPicksWhatTheWritersOwnDoes) {
   std::string error;
   ASSERT_TRUE(load_xml_string(input, doc, error)) << error;
   NetModel model;
-  ElementIndex elements;
-  ASSERT_TRUE(read_net_document(doc, model, &elements).ok());
+  InputNet read;
+  ASSERT_TRUE(read_net_document(doc, model, &read).ok());
   merge(model, "t", {"a", "x"});
+  InputNet own_scan;
+  scan_for_writing(doc, model.names, own_scan);
   std::ostringstream out, own, reused;
-  ASSERT_TRUE(write_reduced_document(doc, model, "DATE", out, own).ok());
-  ASSERT_TRUE(
-      write_reduced_document(doc, model, "DATE", out, reused, &elements).ok());
+  ASSERT_TRUE(write_reduced_document(own_scan, model, "DATE", out, own).ok());
+  ASSERT_TRUE(write_reduced_document(read, model, "DATE", out, reused).ok());
   EXPECT_EQ(reused.str(), own.str());
   EXPECT_NE(own.str().find("<info>a1</info>"), std::string::npos);
   EXPECT_EQ(own.str().find("a2"), std::string::npos);

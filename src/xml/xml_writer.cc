@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "xml/xml_escape.h"
+
 namespace marovel {
 
 namespace {
@@ -12,57 +14,6 @@ constexpr size_t kFlushSize = size_t{1} << 20;
 // quadratically larger than it went in (a million levels: a terabyte).
 // Past this depth children follow each other with no line breaks at all.
 constexpr size_t kMaxLayoutDepth = 64;
-
-// The replacement for a byte that can't stand as itself, or an empty view.
-// Tab and line feed survive in text but an attribute value would read them
-// back as blanks; a bare carriage return would be read back as a line feed.
-std::string_view escape_for(char c, bool in_attribute) {
-  switch (c) {
-    case '&':
-      return "&amp;";
-    case '<':
-      return "&lt;";
-    case '>':
-      return "&gt;";
-    case '\r':
-      return "&#xD;";
-    case '"':
-      return in_attribute ? "&quot;" : "";
-    case '\t':
-      return in_attribute ? "&#x9;" : "";
-    case '\n':
-      return in_attribute ? "&#xA;" : "";
-    default:
-      return {};
-  }
-}
-
-// Which bytes escape_for() may replace, in text and in attributes: most
-// text has none, and one look-up per byte finds that out fastest.
-struct EscapeTable {
-  std::array<bool, 256> in_text{};
-  std::array<bool, 256> in_attribute{};
-  constexpr EscapeTable() {
-    for (const unsigned char c : {'&', '<', '>', '\r'})
-      in_text[c] = in_attribute[c] = true;
-    for (const unsigned char c : {'"', '\t', '\n'}) in_attribute[c] = true;
-  }
-};
-constexpr EscapeTable kEscapes;
-
-void append_escaped(std::string& out, std::string_view text,
-                    bool in_attribute) {
-  const std::array<bool, 256>& escaped =
-      in_attribute ? kEscapes.in_attribute : kEscapes.in_text;
-  size_t run = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (!escaped[static_cast<unsigned char>(text[i])]) continue;
-    out.append(text.data() + run, i - run);
-    out.append(escape_for(text[i], in_attribute));
-    run = i + 1;
-  }
-  out.append(text.data() + run, text.size() - run);
-}
 
 }  // namespace
 
@@ -141,6 +92,27 @@ void XmlWriter::end_element() {
     out_.push_back('>');
   }
   names_.resize(element.name_offset);
+  maybe_flush();
+}
+
+void XmlWriter::empty_element(std::string_view name,
+                              std::initializer_list<Attribute> attributes) {
+  begin_child(false);
+  out_.push_back('<');
+  out_.append(name);
+  for (const Attribute& a : attributes) {
+    out_.push_back(' ');
+    out_.append(a.name);
+    out_.append("=\"");
+    append_escaped(out_, a.value, true);
+    out_.push_back('"');
+  }
+  out_.append("/>");
+  maybe_flush();
+}
+
+void XmlWriter::raw(std::string_view bytes) {
+  out_.append(bytes);
   maybe_flush();
 }
 

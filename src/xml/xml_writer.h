@@ -8,6 +8,7 @@
 #define MAROVEL_XML_XML_WRITER_H_
 
 #include <cstddef>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -39,9 +40,28 @@ class XmlWriter {
   void cdata(std::string_view content);
   void end_element();
 
+  // An element with attributes and no children, as the next child of the
+  // innermost open element: what start_element(), attribute() for each of
+  // `attributes` and end_element() write, in one call.
+  struct Attribute {
+    std::string_view name;
+    std::string_view value;
+  };
+  void empty_element(std::string_view name,
+                     std::initializer_list<Attribute> attributes);
+
   // Writes `node` and everything below it as the next child (or as the
   // root), in the same layout; any depth of nesting is fine.
   void copy(const XmlNode& node);
+
+  // A child element laid out elsewhere, in this writer's form for its depth
+  // (depth() + 1): begin_formatted_child() puts it on a line of its own as
+  // start_element() would, then raw() appends its markup as it comes, from
+  // its start tag to its end tag.
+  void begin_formatted_child() { begin_child(false); }
+  void raw(std::string_view bytes);
+  // The number of elements open.
+  size_t depth() const { return open_.size(); }
 
   // Closes the elements still open, writes the final line feed and flushes.
   // Returns false when the sink failed at any point.

@@ -173,6 +173,35 @@ TEST(XmlWriterTest, CopiesLoadedSubtreeInLayout) {
                               "</petrinet>\n");
 }
 
+// The shortcuts write what the long way writes: an empty element in one
+// call, and a child laid out elsewhere and appended as raw markup.
+TEST(XmlWriterTest, ShortcutsWriteWhatTheLongWayWrites) {
+  std::ostringstream long_way, shortcut;
+  XmlWriter a(long_way), b(shortcut);
+  for (XmlWriter* writer : {&a, &b}) {
+    writer->start_element("petrinet");
+    writer->start_element("placelist");
+  }
+  a.start_element("edge");
+  a.attribute("from", "p\"1");
+  a.attribute("to", "t<1");
+  a.end_element();
+  b.empty_element("edge", {{"from", "p\"1"}, {"to", "t<1"}});
+  a.end_element();
+  b.end_element();
+  a.start_element("edgelist");
+  a.start_element("edge");
+  a.end_element();
+  a.end_element();
+  b.begin_formatted_child();
+  EXPECT_EQ(b.depth(), 1u);
+  b.raw("<edgelist>");
+  b.raw("\n    <edge/>\n  </edgelist>");
+  ASSERT_TRUE(a.finish());
+  ASSERT_TRUE(b.finish());
+  EXPECT_EQ(shortcut.str(), long_way.str());
+}
+
 // Runs `body` on a thread whose stack is far too small for any recursion
 // that follows the depth of the tree.
 void run_on_small_stack(void (*body)(void*), void* arg) {

@@ -1,0 +1,57 @@
+// The elements of a net file's place and transition lists, kept for the
+// writer as runs of tokens in one buffer, where a tree would cost a node per
+// element and per attribute: each member's element and everything below it,
+// names, attributes, text, comments and CDATA sections, byte for byte as the
+// parser delivered them.
+#ifndef MAROVEL_NETFILE_MEMBER_STORE_H_
+#define MAROVEL_NETFILE_MEMBER_STORE_H_
+
+#include <cstdint>
+#include <memory_resource>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "base/huge_page_resource.h"
+#include "base/prefetch.h"
+#include "xml/xml_document.h"
+#include "xml/xml_writer.h"
+
+namespace marovel {
+
+class MemberStore {
+ public:
+  // Where an element's tokens start.
+  using Offset = uint64_t;
+
+  // Appends, in document order, what the parser reports of an element and
+  // what lies below it.
+  Offset start_element(std::string_view name,
+                       std::span<const XmlAttribute> attributes);
+  void end_element();
+  void content(XmlNodeType type, std::string_view text);
+
+  // Writes the element whose tokens start at `element` and everything below
+  // it to `xml`, as the next child of its innermost open element. With
+  // `leave_open`, the element is left open for the caller to add children
+  // and end it.
+  void copy(Offset element, XmlWriter& xml, bool leave_open = false) const;
+
+  // Hints that the element at `element` is about to be copied.
+  void prefetch(Offset element) const {
+    prefetch_memory(bytes_.data() + element);
+  }
+
+  size_t size() const { return bytes_.size(); }
+  void clear() { bytes_.clear(); }
+  // Asks for room for `bytes` of tokens at once, so that the store does
+  // not move as it grows; pages it never fills are never touched.
+  void reserve(size_t bytes) { bytes_.reserve(bytes); }
+
+ private:
+  std::pmr::vector<char> bytes_{huge_page_resource()};
+};
+
+}  // namespace marovel
+
+#endif  // MAROVEL_NETFILE_MEMBER_STORE_H_

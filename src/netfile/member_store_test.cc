@@ -1,0 +1,96 @@
+#include "netfile/member_store.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "xml/xml_document.h"
+#include "xml/xml_parser.h"
+#include "xml/xml_replay.h"
+
+namespace marovel {
+namespace {
+
+// Keeps every element below the root in a store, as the scanner keeps a
+// list's members.
+class StoreEverything final : public XmlContentHandler {
+ public:
+  explicit StoreEverything(MemberStore& store) : store_(store) {}
+  void start_element(std::string_view name,
+                     std::span<const XmlAttribute> attributes) override {
+    if (depth_++ == 0) return;
+    const MemberStore::Offset offset = store_.start_element(name, attributes);
+    if (depth_ == 2) tops.push_back(offset);
+  }
+  void end_element() override {
+    if (--depth_ > 0) store_.end_element();
+  }
+  void content(XmlNodeType type, std::string_view text) override {
+    if (depth_ > 1) store_.content(type, text);
+  }
+  std::vector<MemberStore::Offset> tops;
+
+ private:
+  MemberStore& store_;
+  size_t depth_ = 0;
+};
+
+// Writes the root's children, each through `write`, under two levels.
+template <typename Write>
+std::string written(Write write) {
+  std::ostringstream text;
+  XmlWriter xml(text);
+  xml.start_element("petrinet");
+  xml.start_element("placelist");
+  write(xml);
+  xml.end_element();
+  xml.end_element();
+  xml.finish();
+  return text.str();
+}
+
+// The store gives back what the document holds: elements and attributes in
+// order, escapes, text, comments, CDATA, nesting and long strings.
+TEST(MemberStoreTest, CopiesWhatTheDocumentCopies) {
+  const std::string long_text(300, 'x');
+  const std::string input =
+      "<net><place name=\"p&amp;1\" x=\"&quot;\" y=\"\"><info>text &lt; " +
+      long_text +
+      "</info><m><b/>tail</m><!--c--><![CDATA[ & ]]></place>"
+      "<empty a=\"1\"/><t name=\"q\"><info/></t></net>";
+  XmlDocument doc;
+  std::string error;
+  ASSERT_TRUE(load_xml_string(input, doc, error)) << error;
+  MemberStore store;
+  StoreEverything handler(store);
+  replay_xml(doc, handler);
+  ASSERT_EQ(handler.tops.size(), 3u);
+
+  EXPECT_EQ(written([&](XmlWriter& xml) {
+              for (const MemberStore::Offset top : handler.tops)
+                store.copy(top, xml);
+            }),
+            written([&](XmlWriter& xml) {
+              for (const XmlNode* child = doc.root()->first_child;
+                   child != nullptr; child = child->next_sibling)
+                xml.copy(*child);
+            }));
+  // Left open, an element takes more children before its end.
+  EXPECT_EQ(written([&](XmlWriter& xml) {
+              store.copy(handler.tops[1], xml, /*leave_open=*/true);
+              xml.start_element("aggregates");
+              xml.end_element();
+              xml.end_element();
+            }),
+            written([&](XmlWriter& xml) {
+              xml.start_element("empty");
+              xml.attribute("a", "1");
+              xml.start_element("aggregates");
+              xml.end_element();
+              xml.end_element();
+            }));
+}
+
+}  // namespace
+}  // namespace marovel

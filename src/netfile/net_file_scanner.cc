@@ -1,0 +1,214 @@
+#include "netfile/net_file_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "netfile/net_file.h"
+
+namespace marovel {
+namespace {
+
+// Edges handed on at a time: enough for the receiver's lookups to overlap,
+// few enough that a batch stays in the cache.
+constexpr size_t kBatchEdges = 8192;
+
+std::optional<std::string_view> attribute_value(
+    std::span<const XmlAttribute> attributes, std::string_view name) {
+  for (const XmlAttribute& attribute : attributes)
+    if (attribute.name == name) return attribute.value;
+  return std::nullopt;
+}
+
+}  // namespace
+
+NetFileScanner::NetFileScanner(InputNet& net, ScanReceiver* receiver, Root root)
+    : net_(net), receiver_(receiver), root_(root) {}
+
+void NetFileScanner::start_element(std::string_view name,
+                                   std::span<const XmlAttribute> attributes) {
+  const size_t level = depth_++;
+  if (level == 0) {
+    net_.root_name = std::string(name);
+    wrong_root_ = root_ == Root::kPetrinetOnly && name != kNetRoot;
+    return;
+  }
+  if (level == 1) {
+    ScannedList* list = nullptr;
+    inside_ = Inside::kSkipped;
+    if (name == list_element_name(NetList::kPlaces)) {
+      list = &net_.places;
+      if (!list->found) inside_ = Inside::kPlaces;
+    } else if (name == list_element_name(NetList::kTransitions)) {
+      list = &net_.transitions;
+      if (!list->found) inside_ = Inside::kTransitions;
+    } else if (name == list_element_name(NetList::kEdges) &&
+               !net_.edges_found) {
+      net_.edges_found = true;
+      inside_ = Inside::kEdges;
+    }
+    if (list != nullptr && inside_ != Inside::kSkipped) list->found = true;
+    return;
+  }
+  if (level == 2) {
+    switch (inside_) {
+      case Inside::kPlaces:
+        start_member(net_.places, name, attributes);
+        return;
+      case Inside::kTransitions:
+        start_member(net_.transitions, name, attributes);
+        return;
+      case Inside::kEdges:
+        add_edge(attributes, /*is_element=*/true);
+        return;
+      default:
+        return;
+    }
+  }
+  if (!capturing_) return;
+  ScannedList& list =
+      inside_ == Inside::kPlaces ? net_.places : net_.transitions;
+  const MemberStore::Offset offset = net_.store.start_element(name, attributes);
+  // The member's first child element named info.
+  if (level == 3 && list.infos.back() == kNoInfo && name == "info")
+    list.infos.back() = offset;
+}
+
+void NetFileScanner::start_member(ScannedList& list, std::string_view element,
+                                  std::span<const XmlAttribute> attributes) {
+  list.has_members = true;
+  const std::optional<std::string_view> name =
+      attribute_value(attributes, "name");
+  if (!name) {
+    mark_nameless(list);
+    return;
+  }
+  char* copy = static_cast<char*>(
+      net_.name_text->allocate(std::max<size_t>(name->size(), 1), 1));
+  if (!name->empty()) std::memcpy(copy, name->data(), name->size());
+  list.names.emplace_back(copy, name->size());
+  list.elements.push_back(net_.store.start_element(element, attributes));
+  list.infos.push_back(kNoInfo);
+  capturing_ = true;
+}
+
+void NetFileScanner::mark_nameless(ScannedList& list) {
+  if (list.nameless_at == kNoMember)
+    list.nameless_at = static_cast<uint32_t>(list.names.size());
+}
+
+void NetFileScanner::add_edge(std::span<const XmlAttribute> attributes,
+                              bool is_element) {
+  net_.edges_have_members = true;
+  if (edges_stopped_) return;
+  EdgeBatch::Edge edge{0, 0, 0, 0, 1, MissingEnd::kNone};
+  const std::optional<std::string_view> from =
+      is_element ? attribute_value(attributes, "from") : std::nullopt;
+  const std::optional<std::string_view> to =
+      is_element ? attribute_value(attributes, "to") : std::nullopt;
+  if (!from) {
+    edge.missing = MissingEnd::kFrom;
+  } else if (!to) {
+    edge.missing = MissingEnd::kTo;
+  } else {
+    std::string& text = batch_.text;
+    edge.from_begin = static_cast<uint32_t>(text.size());
+    edge.from_size = static_cast<uint32_t>(from->size());
+    text.append(*from);
+    edge.to_begin = static_cast<uint32_t>(text.size());
+    edge.to_size = static_cast<uint32_t>(to->size());
+    text.append(*to);
+    if (const auto multiplicity = attribute_value(attributes, "multiplicity"))
+      edge.weight = parse_multiplicity(*multiplicity).value_or(1);
+  }
+  batch_.edges.push_back(edge);
+  // Nothing after a member without an end is read.
+  if (edge.missing != MissingEnd::kNone) edges_stopped_ = true;
+  if (batch_.edges.size() >= kBatchEdges) send_edges();
+}
+
+void NetFileScanner::send_edges() {
+  if (batch_.edges.empty()) return;
+  batch_.first_index = edges_sent_;
+  edges_sent_ += batch_.edges.size();
+  EdgeBatch batch = std::exchange(batch_, EdgeBatch{});
+  batch_.edges.reserve(kBatchEdges);
+  batch_.text.reserve(batch.text.size());
+  if (receiver_ != nullptr) receiver_->edges(std::move(batch));
+}
+
+void NetFileScanner::end_element() {
+  const size_t level = --depth_;
+  if (level >= 2) {
+    if (capturing_) {
+      net_.store.end_element();
+      if (level == 2) capturing_ = false;
+    }
+    return;
+  }
+  if (level != 1) return;
+  switch (inside_) {
+    case Inside::kPlaces:
+    case Inside::kTransitions: {
+      (inside_ == Inside::kPlaces ? net_.places : net_.transitions).complete =
+          true;
+      if (!reported_lists_ && net_.places.complete &&
+          net_.transitions.complete) {
+        reported_lists_ = true;
+        if (receiver_ != nullptr) receiver_->lists_complete();
+      }
+      break;
+    }
+    case Inside::kEdges:
+      send_edges();
+      break;
+    default:
+      break;
+  }
+  inside_ = Inside::kNothing;
+}
+
+void NetFileScanner::content(XmlNodeType type, std::string_view text) {
+  if (depth_ >= 3) {
+    if (capturing_) net_.store.content(type, text);
+    return;
+  }
+  if (depth_ != 2) return;
+  // Text, a comment or a CDATA section standing directly in a list is a
+  // member without attributes.
+  switch (inside_) {
+    case Inside::kPlaces:
+    case Inside::kTransitions: {
+      ScannedList& list =
+          inside_ == Inside::kPlaces ? net_.places : net_.transitions;
+      list.has_members = true;
+      mark_nameless(list);
+      break;
+    }
+    case Inside::kEdges:
+      add_edge({}, /*is_element=*/false);
+      break;
+    default:
+      break;
+  }
+}
+
+XmlInterest NetFileScanner::interest() const {
+  if (wrong_root_) return XmlInterest::kNothing;
+  switch (depth_) {
+    case 0:
+      return XmlInterest::kEverything;
+    case 1:
+      return XmlInterest::kElements;
+    case 2:
+      return inside_ == Inside::kSkipped ? XmlInterest::kNothing
+                                         : XmlInterest::kEverything;
+    default:
+      return capturing_ ? XmlInterest::kEverything : XmlInterest::kNothing;
+  }
+}
+
+void NetFileScanner::finish() { send_edges(); }
+
+}  // namespace marovel
