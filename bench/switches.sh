@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # What each speed trick gains: builds a Release marovel with every trick on
-# and one with each turned off (MAROVEL_PREFETCH, MAROVEL_HUGE_PAGES,
-# MAROVEL_THREADS), runs them in rounds on the benchmark nets, and prints
-# per family the best time of each build and how much slower it is without
-# the trick (a gain of 1.20 means the trick saves a sixth of the run).
+# and one with each turned off (MAROVEL_PREFETCH, MAROVEL_THREADS), runs them
+# in rounds on the benchmark nets, and prints per family the best time of
+# each build and how much slower it is without the trick (a gain of 1.20
+# means the trick saves a sixth of the run).
 #
 #   bench/switches.sh                          # 10^6 nodes, every family
 #   SWITCH_SIZE=100000 BENCH_FAMILIES="random hub" bench/switches.sh
@@ -16,7 +16,7 @@ size=${SWITCH_SIZE:-1000000}
 families=${BENCH_FAMILIES:-"chains twins loops random hubs late hub"}
 repeat=${BENCH_REPEAT:-3}
 build=$dir/build
-variants="all no-prefetch no-huge-pages one-core"
+variants="all no-prefetch one-core"
 
 "$root/scripts/install-deps.sh" time
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
@@ -26,7 +26,6 @@ for variant in $variants; do
   case $variant in
     all) flags=() ;;
     no-prefetch) flags=(-DMAROVEL_PREFETCH=OFF) ;;
-    no-huge-pages) flags=(-DMAROVEL_HUGE_PAGES=OFF) ;;
     one-core) flags=(-DMAROVEL_THREADS=OFF) ;;
   esac
   cmake -S "$root" -B "$dir/build-$variant" -DCMAKE_BUILD_TYPE=Release \
@@ -38,8 +37,8 @@ mkdir -p "$dir/nets" "$dir/runs"
 # shellcheck source=bench/lib.sh
 source "$root/bench/lib.sh"
 
-printf '%-8s %8s | %8s | %8s %6s | %8s %6s | %8s %6s\n' family nodes "all s" \
-  "no pf s" gain "no hp s" gain "1 core s" gain
+printf '%-8s %8s | %8s | %8s %6s | %8s %6s\n' family nodes "all s" \
+  "no pf s" gain "1 core s" gain
 for family in $families; do
   file=$(net "$family" "$size")
   for variant in $variants; do : >"$dir/runs/switch-$variant.txt"; done
@@ -59,8 +58,7 @@ for family in $families; do
     seconds[$variant]=$s
   done
   awk -v f="$family" -v n="$size" -v a="${seconds[all]}" \
-    -v p="${seconds[no-prefetch]}" -v h="${seconds[no-huge-pages]}" \
-    -v c="${seconds[one-core]}" 'BEGIN {
-      printf "%-8s %8d | %8.3f | %8.3f %6.2f | %8.3f %6.2f | %8.3f %6.2f\n",
-        f, n, a, p, p / a, h, h / a, c, c / a }'
+    -v p="${seconds[no-prefetch]}" -v c="${seconds[one-core]}" 'BEGIN {
+      printf "%-8s %8d | %8.3f | %8.3f %6.2f | %8.3f %6.2f\n",
+        f, n, a, p, p / a, c, c / a }'
 done

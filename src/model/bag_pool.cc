@@ -6,7 +6,7 @@
 namespace marovel {
 namespace {
 
-// Chunks are large enough for the kernel to back them with huge pages.
+// Few chunks, each carved into many blocks.
 constexpr size_t kChunkBytes = size_t{4} << 20;
 
 }  // namespace

@@ -149,7 +149,9 @@ TEST(NameBagTest, AgreesWithAMapUnderRandomChanges) {
       }
       ASSERT_EQ(bag.size(), total) << op;
       ASSERT_EQ(bag.distinct(), expected.size()) << op;
-      if (!expected.empty()) ASSERT_EQ(bag.first(), expected.begin()->first);
+      if (!expected.empty()) {
+        ASSERT_EQ(bag.first(), expected.begin()->first);
+      }
     }
   }
 }

@@ -75,8 +75,7 @@ NameTable::NameTable(const std::vector<std::string_view>& names,
 }
 
 NameTable::NameTable(const NameTable& other)
-    : text_(other.text_, huge_page_resource()),
-      starts_(other.starts_, huge_page_resource()) {
+    : text_(other.text_), starts_(other.starts_) {
   build_index();
 }
 

@@ -8,13 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
-#include <memory_resource>
 #include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
-#include "base/huge_page_resource.h"
 #include "base/prefetch.h"
 #include "base/run_both.h"
 
@@ -64,15 +62,13 @@ class NameTable {
   void build_index();
   std::optional<NameId> find_hashed(std::string_view name, uint64_t hash) const;
 
-  // Looked up at random, so kept on huge pages where the system offers
-  // them: a lookup then walks no page table.
-  std::pmr::vector<char> text_{huge_page_resource()};  // names in id order
+  std::vector<char> text_;  // names in id order
   // Name k is [starts_[k], starts_[k + 1]).
-  std::pmr::vector<size_t> starts_{huge_page_resource()};
+  std::vector<size_t> starts_;
   // Open addressing, linear probing, at most half full: each slot holds the
   // high half of a name's hash and its id + 1 (0: empty), so that a lookup
   // costs one slot read and, mostly, one name compare.
-  std::pmr::vector<uint64_t> slots_{huge_page_resource()};
+  std::vector<uint64_t> slots_;
 };
 
 }  // namespace marovel

@@ -4,12 +4,10 @@
 #include <numeric>
 #include <utility>
 
-#include "base/huge_page_resource.h"
-
 namespace marovel {
 
 NodeMap::NodeMap(size_t names)
-    : pool_(std::make_unique<BagPool>(huge_page_resource())),
+    : pool_(std::make_unique<BagPool>(std::pmr::new_delete_resource())),
       slot_(names, kNoSlot) {
   nodes_.reserve(names);
 }

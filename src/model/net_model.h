@@ -16,12 +16,10 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
-#include <memory_resource>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "base/huge_page_resource.h"
 #include "base/prefetch.h"
 #include "model/aggregates.h"
 #include "model/name_bag.h"
@@ -155,7 +153,7 @@ class NodeMap {
   std::unique_ptr<BagPool> pool_;
   // Room for a node per name is reserved up front and never outgrown, so
   // nodes never move; pages the map never fills are never touched.
-  std::pmr::vector<NetNode> nodes_{huge_page_resource()};
+  std::vector<NetNode> nodes_;
   // By node id: its node's index, with kAbsent set while it is not a key;
   // kNoSlot until its node is created. One array answers both "is it a
   // key" and "where is its node", so a lookup costs one cache miss.

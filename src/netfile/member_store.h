@@ -7,12 +7,10 @@
 #define MAROVEL_NETFILE_MEMBER_STORE_H_
 
 #include <cstdint>
-#include <memory_resource>
 #include <span>
 #include <string_view>
 #include <vector>
 
-#include "base/huge_page_resource.h"
 #include "base/prefetch.h"
 #include "xml/xml_document.h"
 #include "xml/xml_writer.h"
@@ -49,7 +47,7 @@ class MemberStore {
   void reserve(size_t bytes) { bytes_.reserve(bytes); }
 
  private:
-  std::pmr::vector<char> bytes_{huge_page_resource()};
+  std::vector<char> bytes_;
 };
 
 }  // namespace marovel

@@ -4,7 +4,6 @@
 #include <functional>
 #include <limits>
 
-#include "base/huge_page_resource.h"
 #include "base/quoted.h"
 #include "pnml/pnml_values.h"
 
@@ -30,8 +29,7 @@ PnmlGatherer::PnmlGatherer(std::string_view wanted_net, PtNet& net,
                            PnmlNetParts& parts)
     : wanted_(wanted_net), net_(net), parts_(parts), recent_(kRecentIds) {
   if (!net_.text)
-    net_.text = std::make_unique<std::pmr::monotonic_buffer_resource>(
-        huge_page_resource());
+    net_.text = std::make_unique<std::pmr::monotonic_buffer_resource>();
 }
 
 void PnmlGatherer::push(const Frame& frame) {

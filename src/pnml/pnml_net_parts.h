@@ -12,8 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/huge_page_resource.h"
-
 namespace marovel {
 
 enum class PnmlKind : uint8_t {
@@ -73,9 +71,8 @@ struct PnmlNetParts {
   PnmlNetParts(const PnmlNetParts&) = delete;
   PnmlNetParts& operator=(const PnmlNetParts&) = delete;
 
-  // Large lists grow in blocks the kernel can back with huge pages, which
-  // spares most of the page faults of filling them.
-  std::pmr::monotonic_buffer_resource memory{huge_page_resource()};
+  // Large lists grow in blocks that all go at once.
+  std::pmr::monotonic_buffer_resource memory;
   std::pmr::vector<PnmlReference> references{&memory};  // in document order
   std::pmr::vector<PnmlArc> arcs{&memory};              // in document order
   std::optional<PnmlArcFault> arc_fault;

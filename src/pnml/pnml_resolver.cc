@@ -8,7 +8,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/huge_page_resource.h"
 #include "base/quoted.h"
 #include "netfile/net_file.h"
 #include "pnml/id_index.h"
@@ -218,8 +217,8 @@ class Resolver {
   const PnmlNetParts& parts_;
   PtNet& net_;
   std::string& error_;
-  // What resolving takes, in blocks the kernel can back with huge pages.
-  std::pmr::monotonic_buffer_resource memory_{huge_page_resource()};
+  // What resolving takes, all freed at once.
+  std::pmr::monotonic_buffer_resource memory_;
   const IdIndex ids_;
   std::vector<State> states_;       // of each reference
   std::vector<PnmlEntry> targets_;  // of each reference, once done

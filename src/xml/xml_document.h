@@ -12,8 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include "base/huge_page_resource.h"
-
 namespace marovel {
 
 enum class XmlNodeType : uint8_t { kElement, kText, kComment, kCData };
@@ -47,7 +45,7 @@ class XmlDocument {
 
  private:
   friend class XmlTreeBuilder;
-  std::pmr::monotonic_buffer_resource arena_{huge_page_resource()};
+  std::pmr::monotonic_buffer_resource arena_;
   const XmlNode* root_ = nullptr;
   uint64_t digest_ = 0;
 };
