@@ -37,12 +37,11 @@ if [ -z "$work" ]; then
 fi
 mkdir -p "$work"
 
-status=0
-for pair in xml_reader:reader full_run:run; do
-  harness=${pair%%:*}
-  corpus=$work/corpus-${pair##*:}
+# One harness: grows its corpus in WORK_DIR and prints one line of result.
+fuzz_one() {
+  local harness=$1 corpus=$work/corpus-$2
   mkdir -p "$corpus" "$work/findings"
-  cp -n fuzz/corpus/"${pair##*:}"/* "$corpus"/ || true
+  cp -n fuzz/corpus/"$2"/* "$corpus"/ || true
   # ASan reserves terabytes of address space, so memory is bounded by
   # resident size and by the largest single allocation, not by ulimit -v.
   if build-fuzz/${harness}_fuzzer -dict=fuzz/marovel.dict \
@@ -54,9 +53,28 @@ for pair in xml_reader:reader full_run:run; do
   else
     echo "fuzz: $harness FAILED; log and input in $work" >&2
     tail -n 40 "$work/$harness.log" >&2
-    status=1
-    keep=1
+    return 1
   fi
-done
+}
+
+# The harnesses run side by side when there is a core for each, so an hour
+# per harness takes an hour.
+pairs=(xml_reader:reader full_run:run)
+status=0
+if [ "$(nproc)" -ge "${#pairs[@]}" ]; then
+  pids=()
+  for pair in "${pairs[@]}"; do
+    fuzz_one "${pair%%:*}" "${pair##*:}" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" || status=1
+  done
+else
+  for pair in "${pairs[@]}"; do
+    fuzz_one "${pair%%:*}" "${pair##*:}" || status=1
+  done
+fi
+[ "$status" -ne 0 ] && keep=1
 [ "$keep" -eq 0 ] && rm -rf "$work"
 exit "$status"
