@@ -16,7 +16,7 @@ cmake --build build-tsan -j"$(nproc)" --target marovel marovel_tests \
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 build-tsan/marovel_tests \
-  --gtest_filter='TwoCores*:NetReader*:NameTable*:Invariants*:Consistency*'
+  --gtest_filter='TwoCores*:Worker*:NetReader*:NameTable*:Invariants*:Consistency*'
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/marovel-tsan.XXXXXX")
 trap 'rm -rf "$work"' EXIT
