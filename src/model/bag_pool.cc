@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <new>
 
 namespace marovel {
 namespace {
@@ -11,11 +12,8 @@ constexpr size_t kChunkBytes = size_t{4} << 20;
 
 }  // namespace
 
-BagPool::BagPool(std::pmr::memory_resource* upstream) : upstream_(upstream) {}
-
 BagPool::~BagPool() {
-  for (const auto& [chunk, bytes] : chunks_)
-    upstream_->deallocate(chunk, bytes, alignof(BagEntry));
+  for (const auto& [chunk, bytes] : chunks_) ::operator delete(chunk, bytes);
 }
 
 BagEntry* BagPool::take(int log2) {
@@ -36,7 +34,7 @@ BagEntry* BagPool::take(int log2) {
       }
     }
     const size_t chunk = std::max(kChunkBytes, bytes);
-    cursor_ = static_cast<char*>(upstream_->allocate(chunk, alignof(BagEntry)));
+    cursor_ = static_cast<char*>(::operator new(chunk));
     end_ = cursor_ + chunk;
     chunks_.emplace_back(cursor_, chunk);
     reserved_ += chunk / sizeof(BagEntry);

@@ -9,7 +9,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory_resource>
 #include <utility>
 #include <vector>
 
@@ -26,8 +25,7 @@ struct BagEntry {
 
 class BagPool {
  public:
-  // Blocks come from `upstream`, which must outlive the pool.
-  explicit BagPool(std::pmr::memory_resource* upstream);
+  BagPool() = default;
   ~BagPool();
   BagPool(const BagPool&) = delete;
   BagPool& operator=(const BagPool&) = delete;
@@ -39,7 +37,7 @@ class BagPool {
   // Gives back a block that take(log2) gave.
   void give(BagEntry* block, int log2);
 
-  // Entries' worth of memory asked of the upstream so far.
+  // Entries' worth of memory asked of the system so far.
   size_t reserved() const { return reserved_; }
 
  private:
@@ -48,7 +46,6 @@ class BagPool {
     FreeBlock* next;
   };
 
-  std::pmr::memory_resource* upstream_;
   std::array<FreeBlock*, kMaxLog2 + 1> free_{};
   char* cursor_ = nullptr;
   char* end_ = nullptr;

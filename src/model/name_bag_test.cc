@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <map>
-#include <memory_resource>
 #include <random>
 #include <vector>
 
@@ -57,7 +56,7 @@ TEST(NameBagTest, LargeCountsNeedNoMemoryPerUnit) {
 }
 
 TEST(NameBagTest, EqualityComparesNamesWithMultiplicities) {
-  BagPool pool(std::pmr::new_delete_resource());
+  BagPool pool;
   NameBag a(&pool), b;
   a.insert(4, 2);
   b.insert(4);
@@ -74,7 +73,7 @@ TEST(NameBagTest, EqualityComparesNamesWithMultiplicities) {
 // shrinks; neither its content, nor its sorted order, nor equality with a
 // small bag may notice.
 TEST(NameBagTest, ManyNamesKeepCountsSortedOrderAndEquality) {
-  BagPool pool(std::pmr::new_delete_resource());
+  BagPool pool;
   NameBag big(&pool), small;
   for (NameId n = 100; n-- > 0;) big.insert(n * 7 % 100, n % 3 + 1);
   ASSERT_EQ(big.distinct(), 100u);
@@ -122,7 +121,7 @@ TEST(NameBagTest, ManyNamesKeepCountsSortedOrderAndEquality) {
 // Random insertions and erasures against a map that is known to count
 // right, through every change of form.
 TEST(NameBagTest, AgreesWithAMapUnderRandomChanges) {
-  BagPool pool(std::pmr::new_delete_resource());
+  BagPool pool;
   NameBag bag(&pool);
   std::map<NameId, uint64_t> expected;
   std::mt19937 random(7);
@@ -159,7 +158,7 @@ TEST(NameBagTest, AgreesWithAMapUnderRandomChanges) {
 // What a bag gives back, the next one takes: cycles of growth and release
 // ask the system for nothing more after the first.
 TEST(NameBagTest, FreedBlocksAreReused) {
-  BagPool pool(std::pmr::new_delete_resource());
+  BagPool pool;
   size_t after_first = 0;
   for (int cycle = 0; cycle < 50; ++cycle) {
     NameBag bag(&pool);

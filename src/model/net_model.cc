@@ -7,8 +7,7 @@
 namespace marovel {
 
 NodeMap::NodeMap(size_t names)
-    : pool_(std::make_unique<BagPool>(std::pmr::new_delete_resource())),
-      slot_(names, kNoSlot) {
+    : pool_(std::make_unique<BagPool>()), slot_(names, kNoSlot) {
   nodes_.reserve(names);
 }
 
