@@ -2,7 +2,9 @@
 // transitions as boxes, every arc weight other than 1 as the arc's label, and
 // for a node that absorbed others a small count under its name and the texts
 // of the absorbed nodes in its tooltip. Names and texts may hold any
-// characters; they are escaped for the attribute that carries them.
+// characters; they are escaped for the attribute that carries them. A name
+// too long for a Graphviz label is cut short there, with an ellipsis; the
+// tooltip holds every text whole, however long.
 #ifndef MAROVEL_DOT_DOT_WRITER_H_
 #define MAROVEL_DOT_DOT_WRITER_H_
 
