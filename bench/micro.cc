@@ -11,9 +11,9 @@
 
 #include "bench/net_generator.h"
 #include "model/net_model.h"
-#include "reader/net_reader.h"
+#include "reader/net_reader_for_testing.h"
 #include "reduce/reducer.h"
-#include "writer/net_writer.h"
+#include "writer/net_writer_for_testing.h"
 #include "xml/xml_document.h"
 
 namespace {
@@ -28,8 +28,7 @@ std::string net_text(bench::Family family, size_t nodes) {
 
 NetModel model_from(const std::string& text) {
   XmlDocument doc;
-  std::string error;
-  load_xml_string(text, doc, error);
+  if (!load_xml_string(text, doc).ok()) std::abort();
   NetModel model;
   if (!read_net_document(doc, model).ok()) std::abort();
   return model;
@@ -47,8 +46,7 @@ void BM_LoadDocument(benchmark::State& state) {
       net_text(bench::Family::kRandom, static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
     XmlDocument doc;
-    std::string error;
-    benchmark::DoNotOptimize(load_xml_string(text, doc, error));
+    benchmark::DoNotOptimize(load_xml_string(text, doc).ok());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(text.size()));
@@ -62,8 +60,7 @@ void BM_ReadNet(benchmark::State& state) {
   const std::string text =
       net_text(bench::Family::kRandom, static_cast<size_t>(state.range(0)));
   XmlDocument doc;
-  std::string error;
-  load_xml_string(text, doc, error);
+  if (!load_xml_string(text, doc).ok()) std::abort();
   for (auto _ : state) {
     NetModel model;
     benchmark::DoNotOptimize(read_net_document(doc, model).ok());
@@ -106,8 +103,7 @@ void BM_WriteDocument(benchmark::State& state) {
   const std::string text =
       net_text(bench::Family::kRandom, static_cast<size_t>(state.range(0)));
   XmlDocument doc;
-  std::string error;
-  load_xml_string(text, doc, error);
+  if (!load_xml_string(text, doc).ok()) std::abort();
   NetModel model;
   InputNet input;
   if (!read_net_document(doc, model, &input).ok()) std::abort();

@@ -44,21 +44,21 @@ int main(int argc, char** argv) {
     return 2;
   }
   using namespace marovel;
-  std::string error;
-  bool ok = true;
+  Status status;
   std::cout << "load_xml_file " << timed([&] {
     XmlDocument doc;
-    ok = load_xml_file(argv[1], doc, error);
+    status = load_xml_file(argv[1], doc);
   }) << "\n";
   PtNet net;
-  if (ok)
-    std::cout << "read_pnml_file " << timed([&] {
-      ok = read_pnml_file(argv[1], "", net, error) == PnmlRead::kDone;
-    }) << "\n";
-  if (!ok) {
-    std::cerr << error << "\n";
+  if (status.ok())
+    std::cout << "read_pnml_file "
+              << timed([&] { status = read_pnml_file(argv[1], "", net); })
+              << "\n";
+  if (!status.ok()) {
+    std::cerr << status.message() << "\n";
     return 1;
   }
+  bool ok = true;
   SafeFile file(argv[2]);
   std::cout << "write_net_file "
             << timed([&] { ok = write_net_file(net, file.stream()); }) << "\n";

@@ -9,23 +9,22 @@
 
 #include "fuzz_input.h"
 #include "model/net_model.h"
-#include "reader/net_reader.h"
+#include "reader/net_reader_for_testing.h"
 #include "xml/xml_document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marovel;
   const fuzz::MemoryFile file(data, size);
   XmlDocument from_file;
-  std::string file_error;
-  const bool file_loaded = load_xml_file(file.path(), from_file, file_error);
+  const Status file_loaded = load_xml_file(file.path(), from_file);
 
   XmlDocument from_memory;
-  std::string memory_error;
-  const bool memory_loaded = load_xml_string(
-      {reinterpret_cast<const char*>(data), size}, from_memory, memory_error);
-  if (file_loaded != memory_loaded) std::abort();
-  if (!file_loaded) {
-    if (file_error.rfind("XML parsing error: '", 0) != 0) std::abort();
+  const Status memory_loaded =
+      load_xml_string({reinterpret_cast<const char*>(data), size}, from_memory);
+  if (file_loaded.ok() != memory_loaded.ok()) std::abort();
+  if (!file_loaded.ok()) {
+    if (file_loaded.message().rfind("XML parsing error: '", 0) != 0)
+      std::abort();
     return 0;
   }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/test_status.h"
 #include "model/net_model.h"
 #include "reader/net_reader.h"
 #include "reduce/reducer.h"
@@ -124,8 +125,7 @@ TEST(HostileInputTest, MillionDeepInfoIsCopiedIntoTheOutput) {
   EXPECT_LT(written.size(), 3 * net.size());
 
   XmlDocument output;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(written, output, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(written, output)));
   const XmlNode* place = find_child_element(
       find_child_element(output.root(), "placelist"), "place");
   ASSERT_NE(place, nullptr);

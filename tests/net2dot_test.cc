@@ -63,6 +63,26 @@ TEST(Net2DotTest, GraphvizRendersInputAndReducedNets) {
   EXPECT_NE(awkward.find("quote &quot; and backslash \\"), std::string::npos);
 }
 
+// A name past what Graphviz takes in a label, a long info and a weight past
+// 32 bits: the picture still renders, with the name cut in its label and
+// whole in its tooltip.
+TEST(Net2DotTest, LongNamesAndLargeWeightsRender) {
+  std::string name;
+  for (int i = 0; i < 20000; ++i) name += "\xC3\xA9";  // 40,000 bytes
+  const std::string info(30000, 'i');
+  ScratchDir dir;
+  dir.write("long.xml",
+            "<petrinet><placelist><place name='" + name + "'><info>" + info +
+                "</info></place></placelist><transitionlist><transition "
+                "name='t'/></transitionlist><edgelist><edge from='t' to='" +
+                name + "' multiplicity='4294967294'/></edgelist></petrinet>");
+  const std::string svg = render(dir, "long.xml", "long.dot");
+  EXPECT_NE(svg.find(">" + name.substr(0, 15996) + "\xE2\x80\xA6</text>"),
+            std::string::npos);
+  EXPECT_NE(svg.find(name + ": " + info), std::string::npos);
+  EXPECT_NE(svg.find(">4294967294</text>"), std::string::npos);
+}
+
 TEST(Net2DotTest, RefusalsAndCommandLine) {
   ScratchDir dir;
   dir.write("net.pnml", "<pnml/>");

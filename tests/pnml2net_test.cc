@@ -40,10 +40,10 @@ TEST(Pnml2NetTest, EveryRefusalFailsWithoutOutput) {
        "arc 'lost' has the target 'nowhere', which is no node of the net"},
       {"inscription_not_integer.pnml",
        "arc 'half' has the inscription '2.5', which is not a positive "
-       "integer of at most 2147483647"},
+       "integer of at most 18446744073709551615"},
       {"inscription_not_positive.pnml",
        "arc 'none' has the inscription '0', which is not a positive integer "
-       "of at most 2147483647"},
+       "of at most 18446744073709551615"},
       {"two_nets.pnml",
        "the PNML file holds 2 nets ('first', 'second'); pick one with --net "
        "ID"},

@@ -8,12 +8,13 @@
 #include <string>
 
 #include "base/run_both.h"
+#include "base/test_status.h"
 #include "bench/net_generator.h"
 #include "model/net_model.h"
-#include "reader/net_reader.h"
+#include "reader/net_reader_for_testing.h"
 #include "reduce/reducer.h"
 #include "reduce/test_net.h"
-#include "writer/net_writer.h"
+#include "writer/net_writer_for_testing.h"
 #include "xml/xml_document.h"
 
 namespace marovel::testing {
@@ -52,8 +53,7 @@ TEST(TwoCoresTest, EveryFamilyReadsAndReducesAsOnOneCore) {
     std::ostringstream text;
     bench::write_net_xml(bench::generate_net(family, 600, 7), text);
     XmlDocument doc;
-    std::string error;
-    ASSERT_TRUE(load_xml_string(text.str(), doc, error)) << error;
+    ASSERT_TRUE(IsOk(load_xml_string(text.str(), doc)));
     const Outcome one = run(doc, TwoCores::never());
     const Outcome two = run(doc, TwoCores::always());
     EXPECT_EQ(two.net, one.net);

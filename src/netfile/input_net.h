@@ -28,12 +28,22 @@ struct ScannedList {
   // How many named members come before the first member without a name,
   // which fails the read there; kNoMember when every member has one.
   uint32_t nameless_at = kNoMember;
+  // What that member is, for messages: "<p>" for an element p, else
+  // "text", "a comment" or "a CDATA section".
+  std::string nameless_member;
   // The members that have a name, in document order: each one's name, its
   // element in the store and its first `info` child (kNoInfo for none).
   std::vector<std::string_view> names;
   std::vector<MemberStore::Offset> elements;
   std::vector<MemberStore::Offset> infos;
 };
+
+// How many members of a list declare a name: those before the first that
+// has none.
+inline size_t declared_count(const ScannedList& list) {
+  return list.nameless_at < list.names.size() ? list.nameless_at
+                                              : list.names.size();
+}
 
 // By name id, the index in its list of the first member of each list that
 // bears the name, or kNoMember.
@@ -51,6 +61,9 @@ struct InputNet {
   ScannedList transitions;
   bool edges_found = false;
   bool edges_have_members = false;
+  // The member of the edge list the scan stopped at when it is no element
+  // ("text", "a comment" or "a CDATA section"), for messages; else empty.
+  std::string edge_stop_member;
   // The members' elements, and the bytes of their names.
   MemberStore store;
   std::unique_ptr<std::pmr::monotonic_buffer_resource> name_text;

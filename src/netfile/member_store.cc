@@ -3,6 +3,9 @@
 #include <cassert>
 #include <cstring>
 
+#include "xml/xml_document.h"
+#include "xml/xml_writer.h"
+
 namespace marovel {
 namespace {
 
@@ -126,6 +129,36 @@ void MemberStore::copy(Offset element, XmlWriter& xml, bool leave_open) const {
         break;
       case kCData:
         xml.cdata(get_string(at));
+        break;
+    }
+  } while (depth > 0);
+}
+
+void MemberStore::walk(
+    Offset element, const std::function<void(const Node& node)>& visit) const {
+  assert(element < bytes_.size() && bytes_[element] == kStart);
+  const char* at = bytes_.data() + element;
+  size_t depth = 0;
+  do {
+    const Offset offset = static_cast<Offset>(at - bytes_.data());
+    switch (*at++) {
+      case kStart: {
+        const std::string_view name = get_string(at);
+        for (uint64_t n = 2 * get_length(at); n > 0; --n) get_string(at);
+        visit({XmlNodeType::kElement, depth++, offset, name});
+        break;
+      }
+      case kEnd:
+        --depth;
+        break;
+      case kText:
+        visit({XmlNodeType::kText, depth, offset, get_string(at)});
+        break;
+      case kComment:
+        visit({XmlNodeType::kComment, depth, offset, get_string(at)});
+        break;
+      case kCData:
+        visit({XmlNodeType::kCData, depth, offset, get_string(at)});
         break;
     }
   } while (depth > 0);

@@ -7,15 +7,21 @@
 #define MAROVEL_NETFILE_MEMBER_STORE_H_
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "base/prefetch.h"
-#include "xml/xml_document.h"
-#include "xml/xml_writer.h"
 
 namespace marovel {
+
+// The XML layer's types, declared only: the store's users that fill or copy
+// it use that layer themselves, and those that merely hold a store (the
+// driver, through InputNet) need not see it.
+struct XmlAttribute;
+enum class XmlNodeType : uint8_t;
+class XmlWriter;
 
 class MemberStore {
  public:
@@ -34,6 +40,18 @@ class MemberStore {
   // `leave_open`, the element is left open for the caller to add children
   // and end it.
   void copy(Offset element, XmlWriter& xml, bool leave_open = false) const;
+
+  // One node of a stored element, as walk() meets it.
+  struct Node {
+    XmlNodeType type;
+    size_t depth;           // 0 for the element walked, 1 for its children
+    Offset offset;          // an element's: where its tokens start
+    std::string_view text;  // an element's name, or the others' content
+  };
+  // Calls `visit` for the element whose tokens start at `element` and for
+  // every node below it, in document order; any depth of nesting is fine.
+  void walk(Offset element,
+            const std::function<void(const Node& node)>& visit) const;
 
   // Hints that the element at `element` is about to be copied.
   void prefetch(Offset element) const {

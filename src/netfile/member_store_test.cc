@@ -5,9 +5,11 @@
 #include <sstream>
 #include <string>
 
+#include "base/test_status.h"
 #include "xml/xml_document.h"
 #include "xml/xml_parser.h"
 #include "xml/xml_replay.h"
+#include "xml/xml_writer.h"
 
 namespace marovel {
 namespace {
@@ -60,8 +62,7 @@ TEST(MemberStoreTest, CopiesWhatTheDocumentCopies) {
       "</info><m><b/>tail</m><!--c--><![CDATA[ & ]]></place>"
       "<empty a=\"1\"/><t name=\"q\"><info/></t></net>";
   XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(input, doc, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(input, doc)));
   MemberStore store;
   StoreEverything handler(store);
   replay_xml(doc, handler);
@@ -88,6 +89,39 @@ TEST(MemberStoreTest, CopiesWhatTheDocumentCopies) {
               xml.attribute("a", "1");
               xml.start_element("aggregates");
               xml.end_element();
+              xml.end_element();
+            }));
+}
+
+// A walk meets the element and everything below it in document order, each
+// node at its depth, and stops at the element's end.
+TEST(MemberStoreTest, WalkMeetsEveryNodeBelowTheElement) {
+  XmlDocument doc;
+  ASSERT_TRUE(IsOk(load_xml_string(
+      "<net><place a='1'>x<m><b/>y</m><!--c--><![CDATA[z]]></place>"
+      "<next/></net>",
+      doc)));
+  MemberStore store;
+  StoreEverything handler(store);
+  replay_xml(doc, handler);
+  std::string walked;
+  store.walk(handler.tops[0], [&](const MemberStore::Node& node) {
+    walked += std::to_string(node.depth) + ":" + std::string(node.text) + " ";
+  });
+  EXPECT_EQ(walked, "0:place 1:x 1:m 2:b 2:y 1:c 1:z ");
+  // An element's offset is where a copy of it starts.
+  std::vector<MemberStore::Offset> elements;
+  store.walk(handler.tops[0], [&](const MemberStore::Node& node) {
+    if (node.type == XmlNodeType::kElement) elements.push_back(node.offset);
+  });
+  ASSERT_EQ(elements.size(), 3u);
+  EXPECT_EQ(elements[0], handler.tops[0]);
+  EXPECT_EQ(written([&](XmlWriter& xml) { store.copy(elements[1], xml); }),
+            written([&](XmlWriter& xml) {
+              xml.start_element("m");
+              xml.start_element("b");
+              xml.end_element();
+              xml.text("y");
               xml.end_element();
             }));
 }

@@ -2,7 +2,6 @@
 
 #include <cassert>
 #include <cctype>
-#include <limits>
 
 namespace marovel {
 namespace {
@@ -42,26 +41,52 @@ const char* list_fault_message(NetList list, ListFault fault) {
   return "";
 }
 
-std::optional<int32_t> parse_multiplicity(std::string_view text) {
+namespace {
+
+struct Number {
+  bool negative;
+  uint64_t magnitude;
+};
+
+// Optional leading white space, an optional sign and decimal digits, its
+// magnitude within 64 bits; none for anything else.
+std::optional<Number> read_number(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
     ++i;
-  bool negative = false;
+  Number number{false, 0};
   if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-    negative = text[i++] == '-';
+    number.negative = text[i++] == '-';
   if (i == text.size()) return std::nullopt;
-  // Accumulate the magnitude, which for the smallest int32 is 2^31.
-  int64_t value = 0;
-  constexpr int64_t kLimit = int64_t{1} << 31;
   for (; i < text.size(); ++i) {
     const char c = text[i];
     if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > kLimit) return std::nullopt;
+    if (__builtin_mul_overflow(number.magnitude, 10u, &number.magnitude) ||
+        __builtin_add_overflow(number.magnitude, unsigned(c - '0'),
+                               &number.magnitude))
+      return std::nullopt;
   }
-  if (negative) value = -value;
-  if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
-  return static_cast<int32_t>(value);
+  return number;
+}
+
+}  // namespace
+
+std::optional<int32_t> parse_multiplicity(std::string_view text) {
+  const std::optional<Number> number = read_number(text);
+  // The magnitude of the smallest int32 is 2^31.
+  constexpr uint64_t kLimit = uint64_t{1} << 31;
+  if (!number || number->magnitude > kLimit - (number->negative ? 0 : 1))
+    return std::nullopt;
+  const int64_t magnitude = static_cast<int64_t>(number->magnitude);
+  return static_cast<int32_t>(number->negative ? -magnitude : magnitude);
+}
+
+std::optional<uint64_t> parse_full_weight(std::string_view text) {
+  if (const std::optional<int32_t> weight = parse_multiplicity(text))
+    return *weight > 0 ? static_cast<uint64_t>(*weight) : 0;
+  const std::optional<Number> number = read_number(text);
+  if (!number || number->negative) return std::nullopt;
+  return number->magnitude;
 }
 
 }  // namespace marovel

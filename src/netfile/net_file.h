@@ -1,9 +1,11 @@
 // What the reader, the writer and the companion commands share of marovel's
 // net file format: the three lists under the root `petrinet`, the messages of
-// their faults, a `multiplicity` value and the key of an arc.
+// their faults, the number of names read at most, the two readings of a
+// `multiplicity` value and the key of an arc.
 #ifndef MAROVEL_NETFILE_NET_FILE_H_
 #define MAROVEL_NETFILE_NET_FILE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -28,10 +30,22 @@ enum class ListFault { kNotFound, kEmpty, kNameless };
 // REQUIRES: no kNameless for the edge list.
 const char* list_fault_message(NetList list, ListFault fault);
 
-// A `multiplicity` value: optional leading white space, an optional sign,
-// decimal digits and nothing else, within the signed 32-bit range. Any
-// other value is none, which counts as weight 1.
+// At most this many names (declared places and transitions, counted as
+// often as they are declared) are read: every node and every name is then
+// numbered in 32 bits with room to spare.
+inline constexpr size_t kMaxNames = (size_t{1} << 31) - 1;
+
+// marovel's reading of a `multiplicity` value: optional leading white
+// space, an optional sign, decimal digits and nothing else, within the
+// signed 32-bit range. Any other value is none, which counts as weight 1.
 std::optional<int32_t> parse_multiplicity(std::string_view text);
+
+// The companion commands' reading, which must carry every weight marovel
+// writes (fused weights are 64-bit): marovel's where it gives a number, and
+// beyond it a positive number of at most 2^64 - 1 in the same form. A value
+// of 0 or below gives 0 (no arc, as for marovel); anything else is none,
+// which those commands refuse instead of counting it as 1.
+std::optional<uint64_t> parse_full_weight(std::string_view text);
 
 // One arc between place `place` and transition `transition` (indexes of the
 // caller's, each below 2^31) in one direction, as one number, for finding

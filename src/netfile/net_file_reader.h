@@ -1,46 +1,65 @@
-// Reads a marovel net file, input or reduced, as marovel reads its net: the
-// members of the first placelist and transitionlist (a name declared twice
-// in one list is one node, its first element), and the edges classified by
-// their source, with parallel edges added up. The companion commands that
-// turn such a file into something else start from here.
+// Reads a marovel net file, input or reduced, for the companion commands
+// that turn it into something else, as marovel reads its net: the same scan
+// (net_file_scanner.h) finds the members of the lists, the same reading of
+// the edges (edge_reading.h) classifies them and the same faults
+// (net_fault.h) refuse the file, so that the companions accept what marovel
+// accepts. What differs on purpose is listed, and chosen, in net_fault.h: a
+// refusal names what is wrong, a list may be empty, and a `multiplicity`
+// marovel counts as 1 is taken in full or refused.
 #ifndef MAROVEL_NETFILE_NET_FILE_READER_H_
 #define MAROVEL_NETFILE_NET_FILE_READER_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "xml/xml_document.h"
+#include "base/status.h"
+#include "netfile/input_net.h"
+#include "netfile/member_store.h"
 
 namespace marovel {
 
 struct NetFileNode {
-  std::string_view name;   // a view into the loaded document
-  const XmlNode* element;  // the member's first element in its list
+  std::string_view name;        // held by NetFile::scan
+  MemberStore::Offset element;  // its first element in its list
+  MemberStore::Offset info;     // that element's first `info`, or kNoInfo
 };
 
 struct NetFileArc {
   size_t place;       // index into NetFile::places
   size_t transition;  // index into NetFile::transitions
   bool to_transition;
-  int64_t weight;  // parallel edges added up; always above 0
+  uint64_t weight;  // parallel edges added up; always above 0
 };
 
 struct NetFile {
-  std::vector<NetFileNode> places;       // in document order
-  std::vector<NetFileNode> transitions;  // in document order
-  std::vector<NetFileArc> arcs;          // in the order of their first edge
+  // What the scan kept: the names, and the members' elements in scan.store.
+  InputNet scan;
+  // Each declared name once, with its first element, in document order.
+  std::vector<NetFileNode> places;
+  std::vector<NetFileNode> transitions;
+  std::vector<NetFileArc> arcs;  // in the order of their first edge
+
+  const MemberStore& store() const { return scan.store; }
 };
 
-// Fills the empty `net` from `doc`, which must outlive it. On failure
-// returns false and sets `error` to one line.
-bool read_net_file(const XmlDocument& doc, NetFile& net, std::string& error);
+// Fills the fresh `net` from the file at `path`. A file the XML layer
+// cannot read fails with its kIoError; a refusal is a kInvalidInput (or a
+// kLimit) whose message is one line without a line feed.
+Status read_net_file(const std::string& path, NetFile& net);
 
-// The last child of `parent` that is an element named `name`, or nullptr: a
-// file reduced more than once holds the latest reduction's `aggregates` last.
-const XmlNode* last_child_element(const XmlNode* parent, std::string_view name);
+// The same for a document held in memory.
+Status read_net_text(std::string_view text, NetFile& net);
+
+// The last child of the stored element at `parent` that is an element named
+// `name`, or none: a file reduced more than once holds the latest
+// reduction's `aggregates` last.
+std::optional<MemberStore::Offset> last_child_element(
+    const MemberStore& store, MemberStore::Offset parent,
+    std::string_view name);
 
 }  // namespace marovel
 

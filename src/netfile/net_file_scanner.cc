@@ -14,6 +14,21 @@ namespace {
 // few enough that a batch stays in the cache.
 constexpr size_t kBatchEdges = 8192;
 
+// How messages name a member of a list that is no element.
+std::string_view content_name(XmlNodeType type) {
+  switch (type) {
+    case XmlNodeType::kText:
+      return "text";
+    case XmlNodeType::kComment:
+      return "a comment";
+    case XmlNodeType::kCData:
+      return "a CDATA section";
+    case XmlNodeType::kElement:
+      break;
+  }
+  return "an element";
+}
+
 std::optional<std::string_view> attribute_value(
     std::span<const XmlAttribute> attributes, std::string_view name) {
   for (const XmlAttribute& attribute : attributes)
@@ -60,7 +75,7 @@ void NetFileScanner::start_element(std::string_view name,
         start_member(net_.transitions, name, attributes);
         return;
       case Inside::kEdges:
-        add_edge(attributes, /*is_element=*/true);
+        add_edge(attributes, /*non_element=*/{});
         return;
       default:
         return;
@@ -81,7 +96,14 @@ void NetFileScanner::start_member(ScannedList& list, std::string_view element,
   const std::optional<std::string_view> name =
       attribute_value(attributes, "name");
   if (!name) {
-    mark_nameless(list);
+    if (list.nameless_at == kNoMember) {
+      // Appended rather than "<" + ..., which g++ 12 at -O3 warns about
+      // wrongly (-Wrestrict).
+      std::string member = "<";
+      member += element;
+      member += '>';
+      mark_nameless(list, member);
+    }
     return;
   }
   char* copy = static_cast<char*>(
@@ -93,22 +115,26 @@ void NetFileScanner::start_member(ScannedList& list, std::string_view element,
   capturing_ = true;
 }
 
-void NetFileScanner::mark_nameless(ScannedList& list) {
-  if (list.nameless_at == kNoMember)
-    list.nameless_at = static_cast<uint32_t>(list.names.size());
+void NetFileScanner::mark_nameless(ScannedList& list, std::string_view member) {
+  if (list.nameless_at != kNoMember) return;
+  list.nameless_at = static_cast<uint32_t>(list.names.size());
+  list.nameless_member = std::string(member);
 }
 
+// `non_element` names a member that is no element, which has no ends.
 void NetFileScanner::add_edge(std::span<const XmlAttribute> attributes,
-                              bool is_element) {
+                              std::string_view non_element) {
   net_.edges_have_members = true;
   if (edges_stopped_) return;
   EdgeBatch::Edge edge{0, 0, 0, 0, 1, MissingEnd::kNone};
+  const bool is_element = non_element.empty();
   const std::optional<std::string_view> from =
       is_element ? attribute_value(attributes, "from") : std::nullopt;
   const std::optional<std::string_view> to =
       is_element ? attribute_value(attributes, "to") : std::nullopt;
   if (!from) {
     edge.missing = MissingEnd::kFrom;
+    if (!is_element) net_.edge_stop_member = std::string(non_element);
   } else if (!to) {
     edge.missing = MissingEnd::kTo;
   } else {
@@ -119,8 +145,18 @@ void NetFileScanner::add_edge(std::span<const XmlAttribute> attributes,
     edge.to_begin = static_cast<uint32_t>(text.size());
     edge.to_size = static_cast<uint32_t>(to->size());
     text.append(*to);
-    if (const auto multiplicity = attribute_value(attributes, "multiplicity"))
-      edge.weight = parse_multiplicity(*multiplicity).value_or(1);
+    if (const auto multiplicity = attribute_value(attributes, "multiplicity")) {
+      if (const std::optional<int32_t> weight =
+              parse_multiplicity(*multiplicity)) {
+        edge.weight = *weight;
+      } else {
+        batch_.odd_weights.push_back(
+            {static_cast<uint32_t>(batch_.edges.size()),
+             static_cast<uint32_t>(text.size()),
+             static_cast<uint32_t>(multiplicity->size())});
+        text.append(*multiplicity);
+      }
+    }
   }
   batch_.edges.push_back(edge);
   // Nothing after a member without an end is read.
@@ -183,11 +219,11 @@ void NetFileScanner::content(XmlNodeType type, std::string_view text) {
       ScannedList& list =
           inside_ == Inside::kPlaces ? net_.places : net_.transitions;
       list.has_members = true;
-      mark_nameless(list);
+      mark_nameless(list, content_name(type));
       break;
     }
     case Inside::kEdges:
-      add_edge({}, /*is_element=*/false);
+      add_edge({}, content_name(type));
       break;
     default:
       break;

@@ -58,8 +58,9 @@ class NetFileScanner final : public XmlContentHandler {
 
   void start_member(ScannedList& list, std::string_view element,
                     std::span<const XmlAttribute> attributes);
-  void mark_nameless(ScannedList& list);
-  void add_edge(std::span<const XmlAttribute> attributes, bool is_element);
+  void mark_nameless(ScannedList& list, std::string_view member);
+  void add_edge(std::span<const XmlAttribute> attributes,
+                std::string_view non_element);
   void send_edges();
 
   InputNet& net_;

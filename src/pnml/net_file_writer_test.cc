@@ -4,8 +4,9 @@
 
 #include <sstream>
 
+#include "base/test_status.h"
 #include "model/net_model.h"
-#include "reader/net_reader.h"
+#include "reader/net_reader_for_testing.h"
 #include "xml/xml_document.h"
 
 namespace marovel {
@@ -50,8 +51,7 @@ TEST(NetFileWriterTest, MarovelReadsTheFileBack) {
   std::ostringstream out;
   ASSERT_TRUE(write_net_file(small_net(), out));
   XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(out.str(), doc, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(out.str(), doc)));
   NetModel model;
   const Status status = read_net_document(doc, model);
   ASSERT_TRUE(status.ok()) << status.message();

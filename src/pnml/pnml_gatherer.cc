@@ -401,31 +401,22 @@ void PnmlGatherer::note_kind(std::string_view kind, uint32_t order) {
   arc_kind_ = keep(kind);
 }
 
-bool PnmlGatherer::finish(std::string& error) const {
-  if (!has_root_ || wrong_root_) {
-    error = "not a PNML file: the root element is " +
-            quoted(wrong_root_.value_or("")) + ", not 'pnml'";
-    return false;
-  }
-  if (net_count_ == 0) {
-    error = "the PNML file holds no net";
-    return false;
-  }
-  if (!chosen_) {
-    error = "the PNML file holds no net with the id " + quoted(wanted_) +
-            " (its nets: " + nets_listed_ + ")";
-    return false;
-  }
-  if (wanted_.empty() && net_count_ > 1) {
-    error = "the PNML file holds " + std::to_string(net_count_) + " nets (" +
-            nets_listed_ + "); pick one with --net ID";
-    return false;
-  }
-  if (!net_fault_.empty()) {
-    error = net_fault_;
-    return false;
-  }
-  return true;
+Status PnmlGatherer::finish() const {
+  const auto refuse = [](std::string message) {
+    return Status::error(Status::Code::kInvalidInput, std::move(message));
+  };
+  if (!has_root_ || wrong_root_)
+    return refuse("not a PNML file: the root element is " +
+                  quoted(wrong_root_.value_or("")) + ", not 'pnml'");
+  if (net_count_ == 0) return refuse("the PNML file holds no net");
+  if (!chosen_)
+    return refuse("the PNML file holds no net with the id " + quoted(wanted_) +
+                  " (its nets: " + nets_listed_ + ")");
+  if (wanted_.empty() && net_count_ > 1)
+    return refuse("the PNML file holds " + std::to_string(net_count_) +
+                  " nets (" + nets_listed_ + "); pick one with --net ID");
+  if (!net_fault_.empty()) return refuse(net_fault_);
+  return Status();
 }
 
 }  // namespace marovel

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/status.h"
 #include "pnml/pnml_net_parts.h"
 #include "pnml/pt_net.h"
 #include "xml/xml_parser.h"
@@ -35,8 +36,8 @@ class PnmlGatherer final : public XmlContentHandler {
   XmlInterest interest() const override;
 
   // Once the whole document went through: whether the chosen net can go on
-  // to be resolved; if not, `error` says why, in one line.
-  bool finish(std::string& error) const;
+  // to be resolved; if not, a kInvalidInput that says why, in one line.
+  Status finish() const;
 
  private:
   enum class Role : uint8_t {

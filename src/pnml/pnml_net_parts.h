@@ -52,7 +52,7 @@ struct PnmlArc {
   std::optional<std::string_view> id;
   PnmlArcEnd source;
   PnmlArcEnd target;
-  int32_t weight = 1;
+  uint64_t weight = 1;
 };
 
 // What makes an arc unconvertible whatever its ends name. Only the first

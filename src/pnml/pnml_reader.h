@@ -8,28 +8,19 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
 #include "pnml/pt_net.h"
-#include "xml/xml_document.h"
 
 namespace marovel {
 
-// Fills the empty `net` from the loaded `doc`. `wanted_net` picks a net by
-// id; empty means the document's only net. On refusal returns false and
-// sets `error` to one line, without a final line feed.
-bool read_pnml(const XmlDocument& doc, std::string_view wanted_net, PtNet& net,
-               std::string& error);
-
-enum class PnmlRead {
-  kDone,
-  kUnreadable,  // `error` is the XML layer's, as load_xml_file words it
-  kRefused,     // `error` is the reader's, as read_pnml words it
-};
-
-// The same read straight from the file at `path`, converted while it is
-// parsed, so that no document is built. A file that is not well-formed XML
-// is unreadable whatever else is wrong in it.
-PnmlRead read_pnml_file(const std::string& path, std::string_view wanted_net,
-                        PtNet& net, std::string& error);
+// Fills the empty `net` from the file at `path`, converted while it is
+// parsed, so that no document is built. `wanted_net` picks a net by id;
+// empty means the document's only net. A file that is not well-formed XML
+// fails as the XML layer says (a kIoError), whatever else is wrong in it; a
+// refusal is a kInvalidInput whose message is one line, without a final
+// line feed.
+Status read_pnml_file(const std::string& path, std::string_view wanted_net,
+                      PtNet& net);
 
 }  // namespace marovel
 

@@ -8,6 +8,9 @@
 #include <fstream>
 #include <tuple>
 
+#include "base/test_status.h"
+#include "pnml/pnml_reader_for_testing.h"
+
 namespace marovel {
 namespace {
 
@@ -22,12 +25,10 @@ std::string pnml(const std::string& body, const std::string& type = kPtType) {
 // Loads and reads one document; the document stays alive with the net.
 struct Read {
   explicit Read(const std::string& text, std::string_view wanted = "") {
-    std::string load_error;
-    if (!load_xml_string(text, doc, load_error)) {
-      error = load_error;
-      return;
-    }
-    ok = read_pnml(doc, wanted, net, error);
+    Status status = load_xml_string(text, doc);
+    if (status.ok()) status = read_pnml(doc, wanted, net);
+    ok = status.ok();
+    error = status.message();
   }
   XmlDocument doc;
   PtNet net;
@@ -138,6 +139,37 @@ TEST(PnmlReaderTest, NetChoiceTypesAndPrefixes) {
   EXPECT_EQ(arcs(prefixed.net), std::vector<std::string>{"t>p:5"});
 }
 
+// An inscription is any positive integer the grammar's type allows (a plus
+// sign, leading zeros), up to what a fused weight can be, and parallel arcs
+// add up in full; anything else is refused.
+TEST(PnmlReaderTest, InscriptionsAreReadInFull) {
+  const std::string nodes = "<place id='p'/><transition id='t'/>";
+  const auto arc = [](const std::string& id, const std::string& text) {
+    return "<arc id='" + id + "' source='p' target='t'><inscription><text>" +
+           text + "</text></inscription></arc>";
+  };
+  const std::pair<std::string, std::string> cases[] = {
+      {arc("a", "2147483648"), "p>t:2147483648"},
+      {arc("a", " +0042 "), "p>t:42"},
+      {arc("a", "18446744073709551615"), "p>t:18446744073709551615"},
+      {arc("a", "4294967294") + arc("b", "4294967294"), "p>t:8589934588"},
+      {arc("a", "18446744073709551616"),
+       "arc 'a' has the inscription '18446744073709551616', which is not a "
+       "positive integer of at most 18446744073709551615"},
+      {arc("a", "-5"),
+       "arc 'a' has the inscription '-5', which is not a positive integer of "
+       "at most 18446744073709551615"},
+      {arc("a", "+0"),
+       "arc 'a' has the inscription '+0', which is not a positive integer of "
+       "at most 18446744073709551615"},
+  };
+  for (const auto& [body, expected] : cases) {
+    const Read read(pnml(nodes + body));
+    const std::string got = read.ok ? arcs(read.net).at(0) : read.error;
+    EXPECT_EQ(got, expected) << body;
+  }
+}
+
 // Refusals beyond the ones the command-line tests show with fixtures.
 TEST(PnmlReaderTest, Refusals) {
   const std::string nodes = "<place id='p'/><transition id='t'/>";
@@ -169,17 +201,13 @@ TEST(PnmlReaderTest, Refusals) {
       {pnml(nodes + "<arc id='a' target='t'/>"), "arc 'a' has no source"},
       {pnml(nodes + "<arc id='a' source='p' target='t' type='transfer'/>"),
        "arc 'a' is of type 'transfer'; only ordinary arcs can be converted"},
-      {pnml(nodes + "<arc id='a' source='p' target='t'><inscription><text>"
-                    "2147483648</text></inscription></arc>"),
-       "arc 'a' has the inscription '2147483648', which is not a positive "
-       "integer of at most 2147483647"},
       {pnml(nodes + "<arc id='a' source='p' target='t'><inscription/></arc>"),
        "arc 'a' has the inscription '', which is not a positive integer of "
-       "at most 2147483647"},
+       "at most 18446744073709551615"},
       {pnml(nodes + "<arc id='a' source='p' target='t'><inscription><text>"
-                    "2147483647</text></inscription></arc>"
+                    "18446744073709551615</text></inscription></arc>"
                     "<arc id='b' source='p' target='t'/>"),
-       "the arcs from 'p' to 't' add up to more than 2147483647"},
+       "the arcs from 'p' to 't' add up to more than 18446744073709551615"},
       {pnml(nodes + "<referencePlace id='r' ref='t'/>" +
             "<arc id='a' source='r' target='t'/>"),
        "the referencePlace 'r' leads to the transition 't'"},
@@ -208,12 +236,11 @@ struct FileRead {
     EXPECT_GE(fd, 0);
     close(fd);
     std::ofstream(path, std::ios::binary) << text;
-    outcome = read_pnml_file(path, wanted, net, error);
+    status = read_pnml_file(path, wanted, net);
     std::remove(path.c_str());
   }
   PtNet net;
-  std::string error;
-  PnmlRead outcome = PnmlRead::kDone;
+  Status status;
 };
 
 // Where the two reads could differ: arc kinds declared in nested elements,
@@ -267,7 +294,7 @@ TEST(PnmlReaderTest, FileAndDocumentReadAlike) {
       {nodes + arc("<inscription><text>x</text></inscription>") +
            "<arc id='b' source='nowhere' target='t'/>",
        "arc 'a' has the inscription 'x', which is not a positive integer of "
-       "at most 2147483647"},
+       "at most 18446744073709551615"},
       {nodes + "<arc id='b' source='p' target='nowhere'/>" +
            arc("<type value='reset'/>"),
        "arc 'b' has the target 'nowhere', which is no node of the net"},
@@ -289,8 +316,8 @@ TEST(PnmlReaderTest, FileAndDocumentReadAlike) {
     for (const auto& [ok, net, error] :
          {std::tuple<bool, const PtNet*, const std::string*>{read.ok, &read.net,
                                                              &read.error},
-          {file_read.outcome == PnmlRead::kDone, &file_read.net,
-           &file_read.error}}) {
+          {file_read.status.ok(), &file_read.net,
+           &file_read.status.message()}}) {
       std::string got = *error;
       if (ok) {
         got.clear();
@@ -300,7 +327,7 @@ TEST(PnmlReaderTest, FileAndDocumentReadAlike) {
       EXPECT_EQ(got, c.expected) << c.body;
     }
     if (!read.ok) {
-      EXPECT_EQ(file_read.outcome, PnmlRead::kRefused) << c.body;
+      EXPECT_EQ(file_read.status.code(), Status::Code::kInvalidInput) << c.body;
     }
   }
 }
@@ -320,21 +347,21 @@ TEST(PnmlReaderTest, FileReadReportsMalformedXmlFirst) {
   };
   for (const std::string& document : documents) {
     XmlDocument doc;
-    std::string load_error;
-    ASSERT_FALSE(load_xml_string(document, doc, load_error)) << document;
+    const Status loaded = load_xml_string(document, doc);
+    ASSERT_FALSE(loaded.ok()) << document;
     const FileRead read(document);
-    EXPECT_EQ(read.outcome, PnmlRead::kUnreadable) << document;
-    EXPECT_EQ(read.error, load_error);
+    EXPECT_EQ(read.status.code(), Status::Code::kIoError) << document;
+    EXPECT_EQ(read.status.message(), loaded.message());
   }
   const FileRead two_nets("<pnml><net id='a' type='ptnet'>" + place_at_fault +
                           "</net><net id='b' type='ptnet'/></pnml>");
-  EXPECT_EQ(two_nets.outcome, PnmlRead::kRefused);
-  EXPECT_EQ(two_nets.error,
+  EXPECT_EQ(two_nets.status.code(), Status::Code::kInvalidInput);
+  EXPECT_EQ(two_nets.status.message(),
             "the PNML file holds 2 nets ('a', 'b'); pick one with --net ID");
 
   const FileRead missing_net("<pnml/>", "n");
-  EXPECT_EQ(missing_net.outcome, PnmlRead::kRefused);
-  EXPECT_EQ(missing_net.error, "the PNML file holds no net");
+  EXPECT_EQ(missing_net.status.code(), Status::Code::kInvalidInput);
+  EXPECT_EQ(missing_net.status.message(), "the PNML file holds no net");
 }
 
 // The file is read in buffers of 4 MiB: comments pad it so that the seams
@@ -356,7 +383,7 @@ TEST(PnmlReaderTest, FileReadAcrossBufferSeams) {
   text += "split across the seam</text></name></place></net></pnml>";
 
   const FileRead read(text);
-  ASSERT_EQ(read.outcome, PnmlRead::kDone) << read.error;
+  ASSERT_TRUE(IsOk(read.status));
   EXPECT_EQ(arcs(read.net), std::vector<std::string>{"p>t:1234567"});
   EXPECT_EQ(read.net.places[0].name, "split across the seam");
 }

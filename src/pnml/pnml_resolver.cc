@@ -1,7 +1,6 @@
 #include "pnml/pnml_resolver.h"
 
 #include <cstdint>
-#include <limits>
 #include <memory_resource>
 #include <optional>
 #include <span>
@@ -11,28 +10,28 @@
 #include "base/quoted.h"
 #include "netfile/net_file.h"
 #include "pnml/id_index.h"
+#include "pnml/pnml_values.h"
 
 namespace marovel {
 namespace {
 
-constexpr int32_t kMaxWeight = std::numeric_limits<int32_t>::max();
-
 class Resolver {
  public:
-  Resolver(const PnmlNetParts& parts, PtNet& net, std::string& error)
-      : parts_(parts),
-        net_(net),
-        error_(error),
-        ids_(named_entries(), &memory_) {}
+  Resolver(const PnmlNetParts& parts, PtNet& net)
+      : parts_(parts), net_(net), ids_(named_entries(), &memory_) {}
 
-  bool resolve() { return check_ids() && resolve_references() && add_arcs(); }
+  Status resolve() {
+    Status status = check_ids();
+    if (status.ok()) status = resolve_references();
+    if (status.ok()) status = add_arcs();
+    return status;
+  }
 
  private:
   enum class State : uint8_t { kOpen, kFollowing, kDone };
 
-  bool fail(std::string message) {
-    error_ = std::move(message);
-    return false;
+  static Status fail(std::string message) {
+    return Status::error(Status::Code::kInvalidInput, std::move(message));
   }
 
   // Places, then transitions, then references: the order in which a
@@ -59,16 +58,16 @@ class Resolver {
                               : PnmlKind::kTransitionReference;
   }
 
-  bool check_ids() {
+  Status check_ids() {
     if (const auto repeated = ids_.first_repeated())
       return fail("the id " + quoted(*repeated) +
                   " is given to more than one node");
-    return true;
+    return Status();
   }
 
   // Follows every reference to the place or transition at the end of its
   // chain, each chain once, and refuses a chain that comes back on itself.
-  bool resolve_references() {
+  Status resolve_references() {
     const std::pmr::vector<PnmlReference>& references = parts_.references;
     std::pmr::vector<std::string_view> refs(&memory_);
     refs.reserve(references.size());
@@ -112,7 +111,7 @@ class Resolver {
         states_[index] = State::kDone;
       }
     }
-    return true;
+    return Status();
   }
 
   // The place or transition an entry stands for, once references are done.
@@ -129,30 +128,30 @@ class Resolver {
     return arc.id ? "arc " + quoted(*arc.id) : "an arc without an id";
   }
 
-  // The place or transition at one end of `arc`, or nothing after failing.
+  // Sets `node` to the place or transition at one end of `arc`.
   // `looked_up` is what the ids of the ends not found while parsing name,
   // in the order of the arcs; `next` goes through it.
-  std::optional<PnmlEntry> arc_end(
-      const PnmlArc& arc, const PnmlArcEnd& end,
-      std::span<const std::optional<PnmlEntry>> looked_up, size_t& next,
-      const char* which) {
+  Status arc_end(const PnmlArc& arc, const PnmlArcEnd& end,
+                 std::span<const std::optional<PnmlEntry>> looked_up,
+                 size_t& next, const char* which, PnmlEntry& node) const {
     switch (end.state) {
       case PnmlArcEnd::State::kFound:
-        return follow(end.found);
+        node = follow(end.found);
+        return Status();
       case PnmlArcEnd::State::kNamed:
-        if (const std::optional<PnmlEntry>& entry = looked_up[next++])
-          return follow(*entry);
-        fail(arc_name(arc) + " has the " + which + " " + quoted(end.id) +
-             ", which is no node of the net");
-        return std::nullopt;
+        if (const std::optional<PnmlEntry>& entry = looked_up[next++]) {
+          node = follow(*entry);
+          return Status();
+        }
+        return fail(arc_name(arc) + " has the " + which + " " + quoted(end.id) +
+                    ", which is no node of the net");
       case PnmlArcEnd::State::kMissing:
         break;
     }
-    fail(arc_name(arc) + " has no " + which);
-    return std::nullopt;
+    return fail(arc_name(arc) + " has no " + which);
   }
 
-  bool add_arcs() {
+  Status add_arcs() {
     const std::pmr::vector<PnmlArc>& arcs = parts_.arcs;
     std::pmr::vector<std::string_view> names(&memory_);
     for (const PnmlArc& arc : arcs)
@@ -171,16 +170,21 @@ class Resolver {
       if (faulty && fault->kind == PnmlArcFault::Kind::kType)
         return fail(arc_name(arc) + " is of type " + quoted(fault->text) +
                     "; only ordinary arcs can be converted");
-      const auto source = arc_end(arc, arc.source, looked_up, next, "source");
-      if (!source) return false;
-      const auto target = arc_end(arc, arc.target, looked_up, next, "target");
-      if (!target) return false;
-      if (source->kind == target->kind) {
+      PnmlEntry source, target;
+      if (Status status =
+              arc_end(arc, arc.source, looked_up, next, "source", source);
+          !status.ok())
+        return status;
+      if (Status status =
+              arc_end(arc, arc.target, looked_up, next, "target", target);
+          !status.ok())
+        return status;
+      if (source.kind == target.kind) {
         const char* kind =
-            source->kind == PnmlKind::kPlace ? "place" : "transition";
+            source.kind == PnmlKind::kPlace ? "place" : "transition";
         return fail(arc_name(arc) + " goes from the " + kind + " " +
-                    quoted(node_id(*source)) + " to the " + kind + " " +
-                    quoted(node_id(*target)) +
+                    quoted(node_id(source)) + " to the " + kind + " " +
+                    quoted(node_id(target)) +
                     "; an arc must join a place and a transition");
       }
       if (faulty && fault->kind == PnmlArcFault::Kind::kInscription)
@@ -189,9 +193,9 @@ class Resolver {
                     ", which is not a positive integer of at most " +
                     std::to_string(kMaxWeight));
 
-      const bool to_transition = source->kind == PnmlKind::kPlace;
-      const size_t place = to_transition ? source->index : target->index;
-      const size_t transition = to_transition ? target->index : source->index;
+      const bool to_transition = source.kind == PnmlKind::kPlace;
+      const size_t place = to_transition ? source.index : target.index;
+      const size_t transition = to_transition ? target.index : source.index;
       const auto [slot, added] = merged_at.try_emplace(
           arc_key(static_cast<uint32_t>(place),
                   static_cast<uint32_t>(transition), to_transition),
@@ -203,20 +207,19 @@ class Resolver {
       }
       PtArc& merged = net_.arcs[slot->second];
       if (merged.weight > kMaxWeight - arc.weight)
-        return fail("the arcs from " + quoted(node_id(*source)) + " to " +
-                    quoted(node_id(*target)) + " add up to more than " +
+        return fail("the arcs from " + quoted(node_id(source)) + " to " +
+                    quoted(node_id(target)) + " add up to more than " +
                     std::to_string(kMaxWeight));
       merged.weight += arc.weight;
     }
     if (net_.arcs.empty())
       return fail("the net " + quoted(net_.id) +
                   " has no arcs, and marovel's nets need at least one");
-    return true;
+    return Status();
   }
 
   const PnmlNetParts& parts_;
   PtNet& net_;
-  std::string& error_;
   // What resolving takes, all freed at once.
   std::pmr::monotonic_buffer_resource memory_;
   const IdIndex ids_;
@@ -226,8 +229,8 @@ class Resolver {
 
 }  // namespace
 
-bool resolve_pnml(const PnmlNetParts& parts, PtNet& net, std::string& error) {
-  return Resolver(parts, net, error).resolve();
+Status resolve_pnml(const PnmlNetParts& parts, PtNet& net) {
+  return Resolver(parts, net).resolve();
 }
 
 }  // namespace marovel

@@ -6,16 +6,15 @@
 #ifndef MAROVEL_PNML_PNML_RESOLVER_H_
 #define MAROVEL_PNML_PNML_RESOLVER_H_
 
-#include <string>
-
+#include "base/status.h"
 #include "pnml/pnml_net_parts.h"
 #include "pnml/pt_net.h"
 
 namespace marovel {
 
-// `net` holds the gathered nodes and no arcs. On refusal returns false and
-// sets `error` to one line.
-bool resolve_pnml(const PnmlNetParts& parts, PtNet& net, std::string& error);
+// `net` holds the gathered nodes and no arcs. A refusal is a kInvalidInput
+// whose message is one line.
+Status resolve_pnml(const PnmlNetParts& parts, PtNet& net);
 
 }  // namespace marovel
 

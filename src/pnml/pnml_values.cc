@@ -1,7 +1,6 @@
 #include "pnml/pnml_values.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 namespace marovel {
@@ -58,15 +57,17 @@ std::optional<std::string_view> parse_marking(std::string_view text) {
   return text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
 }
 
-std::optional<int32_t> parse_weight(std::string_view text) {
+std::optional<uint64_t> parse_weight(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
   if (!is_digits(text)) return std::nullopt;
-  int64_t value = 0;
+  uint64_t value = 0;
   for (const char c : text) {
-    value = value * 10 + (c - '0');
-    if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
+    if (__builtin_mul_overflow(value, 10u, &value) ||
+        __builtin_add_overflow(value, unsigned(c - '0'), &value))
+      return std::nullopt;
   }
   if (value == 0) return std::nullopt;
-  return static_cast<int32_t>(value);
+  return value;
 }
 
 }  // namespace marovel

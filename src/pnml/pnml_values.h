@@ -31,9 +31,11 @@ bool is_ordinary_arc_kind(std::string_view kind);
 // nothing when `text` is not a non-negative whole number.
 std::optional<std::string_view> parse_marking(std::string_view text);
 
-// A weight as marovel holds it: decimal digits, from 1 to the largest
-// signed 32-bit number; nothing otherwise.
-std::optional<int32_t> parse_weight(std::string_view text);
+// An arc's weight as the grammar writes it, a positive integer: an optional
+// plus sign and decimal digits (leading zeros allowed), from 1 to
+// kMaxWeight, the most a fused weight can be; nothing otherwise.
+inline constexpr uint64_t kMaxWeight = ~uint64_t{0};
+std::optional<uint64_t> parse_weight(std::string_view text);
 
 }  // namespace marovel
 

@@ -35,7 +35,7 @@ void write_label(XmlWriter& xml, std::string_view label,
 }
 
 void write_node(XmlWriter& xml, std::string_view element, const std::string& id,
-                const PnmlOutNode& node) {
+                const PnmlOutNode& node, const MemberStore* elements) {
   xml.start_element(element);
   xml.attribute("id", id);
   write_label(xml, "name", node.name);
@@ -43,7 +43,8 @@ void write_node(XmlWriter& xml, std::string_view element, const std::string& id,
     xml.start_element("toolspecific");
     xml.attribute("tool", "marovel");
     xml.attribute("version", MAROVEL_VERSION);
-    for (const XmlNode* data : node.tool_data) xml.copy(*data);
+    for (const MemberStore::Offset data : node.tool_data)
+      elements->copy(data, xml);
     xml.end_element();
   }
   xml.end_element();
@@ -93,9 +94,10 @@ bool write_pnml(const PnmlOutNet& net, std::ostream& out) {
   xml.start_element("page");
   xml.attribute("id", ids.page);
   for (size_t i = 0; i < net.places.size(); ++i)
-    write_node(xml, "place", ids.places[i], net.places[i]);
+    write_node(xml, "place", ids.places[i], net.places[i], net.elements);
   for (size_t i = 0; i < net.transitions.size(); ++i)
-    write_node(xml, "transition", ids.transitions[i], net.transitions[i]);
+    write_node(xml, "transition", ids.transitions[i], net.transitions[i],
+               net.elements);
   for (size_t i = 0; i < net.arcs.size(); ++i) {
     const PnmlOutArc& arc = net.arcs[i];
     const std::string& place = ids.places[arc.place];

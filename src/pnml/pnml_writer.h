@@ -14,22 +14,23 @@
 #include <string_view>
 #include <vector>
 
-#include "xml/xml_document.h"
+#include "netfile/member_store.h"
 
 namespace marovel {
 
 struct PnmlOutNode {
   std::string_view name;  // any bytes
-  // Elements copied whole, in this order, into the node's
-  // `<toolspecific tool="marovel" version=..>` block; no block when empty.
-  std::vector<const XmlNode*> tool_data;
+  // Elements of PnmlOutNet::elements copied whole, in this order, into the
+  // node's `<toolspecific tool="marovel" version=..>` block; no block when
+  // empty.
+  std::vector<MemberStore::Offset> tool_data;
 };
 
 struct PnmlOutArc {
   size_t place;       // index into PnmlOutNet::places
   size_t transition;  // index into PnmlOutNet::transitions
   bool to_transition;
-  int64_t weight;  // above 0; written as the inscription when not 1
+  uint64_t weight;  // above 0; written as the inscription when not 1
 };
 
 struct PnmlOutNet {
@@ -37,6 +38,7 @@ struct PnmlOutNet {
   std::vector<PnmlOutNode> places;
   std::vector<PnmlOutNode> transitions;
   std::vector<PnmlOutArc> arcs;
+  const MemberStore* elements = nullptr;  // holds the nodes' tool_data
 };
 
 // Returns false when the stream failed.

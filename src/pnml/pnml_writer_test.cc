@@ -4,8 +4,10 @@
 
 #include <sstream>
 
+#include "base/test_status.h"
 #include "base/version.h"
-#include "pnml/pnml_reader.h"
+#include "netfile/net_file_reader.h"
+#include "pnml/pnml_reader_for_testing.h"
 
 namespace marovel {
 namespace {
@@ -67,17 +69,21 @@ TEST(PnmlWriterTest, IdsInscriptionsAndNames) {
 }
 
 TEST(PnmlWriterTest, ToolDataIsCopiedWholeIntoOneBlock) {
-  XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(
-      "<place name='p'><info>own</info><aggregates><info a='1'>x &amp; "
-      "<b>y</b></info><info/></aggregates></place>",
-      doc, error));
-  const XmlNode* info = doc.root()->first_child;
-  const XmlNode* aggregates = info->next_sibling;
+  NetFile file;
+  ASSERT_TRUE(IsOk(read_net_text(
+      "<petrinet><placelist><place name='p'><info>own</info><aggregates>"
+      "<info a='1'>x &amp; <b>y</b></info><info/></aggregates></place>"
+      "</placelist><transitionlist><t name='t'/></transitionlist>"
+      "<edgelist><e from='p' to='t'/></edgelist></petrinet>",
+      file)));
+  const NetFileNode& place = file.places.at(0);
+  const std::optional<MemberStore::Offset> aggregates =
+      last_child_element(file.store(), place.element, "aggregates");
+  ASSERT_TRUE(aggregates);
   PnmlOutNet net;
   net.name = "n";
-  net.places = {{"p", {info, aggregates}}};
+  net.elements = &file.store();
+  net.places = {{"p", {place.info, *aggregates}}};
   net.transitions = {{"t", {}}};
   net.arcs = {{0, 0, true, 1}};
   const std::string pnml = write(net);
@@ -103,9 +109,9 @@ TEST(PnmlWriterTest, ToolDataIsCopiedWholeIntoOneBlock) {
 
   // pnml2net's reader takes the block in its stride.
   XmlDocument written;
-  ASSERT_TRUE(load_xml_string(pnml, written, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(pnml, written)));
   PtNet read;
-  ASSERT_TRUE(read_pnml(written, "", read, error)) << error;
+  ASSERT_TRUE(IsOk(read_pnml(written, "", read)));
   EXPECT_EQ(read.places.size(), 1u);
   EXPECT_EQ(read.arcs.size(), 1u);
 }

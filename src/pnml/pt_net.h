@@ -25,7 +25,7 @@ struct PtArc {
   size_t place;        // index into PtNet::places
   size_t transition;   // index into PtNet::transitions
   bool to_transition;  // place to transition, else transition to place
-  int32_t weight;
+  uint64_t weight;
 };
 
 struct PtNet {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/test_status.h"
 #include "xml/xml_document.h"
 
 namespace marovel {
@@ -65,8 +66,7 @@ TEST(XmlIdsTest, EveryResultIsANameExpatAccepts) {
     if (c < 0xD800 || c > 0xDFFF) add(utf8(c));
   doc += "</r>";
   XmlDocument parsed;
-  std::string error;
-  EXPECT_TRUE(load_xml_string(doc, parsed, error)) << error;
+  EXPECT_TRUE(IsOk(load_xml_string(doc, parsed)));
 }
 
 TEST(XmlIdsTest, NodeIdsAreUniqueAndKeepValidNames) {

@@ -10,21 +10,17 @@
 
 #include "base/worker.h"
 #include "model/invariants.h"
+#include "netfile/edge_reading.h"
+#include "netfile/net_fault.h"
 #include "netfile/net_file.h"
 #include "netfile/net_file_scanner.h"
+#include "reader/net_reader_for_testing.h"
 #include "xml/content_digest.h"
 #include "xml/xml_parser.h"
 #include "xml/xml_replay.h"
 
 namespace marovel {
 namespace {
-
-Status fault(const char* message) {
-  return Status::error(Status::Code::kInvalidInput, message);
-}
-
-// Which lists declare a name: a name may be a place and a transition both.
-enum Declared : uint8_t { kAsPlace = 1, kAsTransition = 2 };
 
 // One edge as the reader classifies it.
 struct Arc {
@@ -33,36 +29,6 @@ struct Arc {
   int32_t weight;
   bool from_place;
 };
-
-enum class EdgeFault { kNone, kNoFrom, kNoTo, kWrong };
-
-const char* message_of(EdgeFault fault) {
-  switch (fault) {
-    case EdgeFault::kNoFrom:
-      return "Can't find the from edge\n";
-    case EdgeFault::kNoTo:
-      return "Can't find the to edge\n";
-    case EdgeFault::kWrong:
-      return "Wrong edge \n";
-    case EdgeFault::kNone:
-      break;
-  }
-  return "";
-}
-
-// How many members of a list declare a name: those before the first that
-// has none.
-size_t declared_count(const ScannedList& list) {
-  return std::min<size_t>(list.nameless_at, list.names.size());
-}
-
-// The fault of a list as the scan found it, or none.
-std::optional<ListFault> fault_of(const ScannedList& list) {
-  if (!list.found) return ListFault::kNotFound;
-  if (!list.has_members) return ListFault::kEmpty;
-  if (list.nameless_at != kNoMember) return ListFault::kNameless;
-  return std::nullopt;
-}
 
 // Builds the model from what a scan delivers, on a core of its own while
 // the parse goes on when that is worth it: first the names, once both lists
@@ -85,7 +51,7 @@ class NetBuilder final : public ScanReceiver {
       pending_.push_back(std::move(shared));
       return;
     }
-    worker_.post([this, shared] { enter(*shared); });
+    worker_.post([this, shared] { enter(shared); });
   }
 
   // After a parse that failed: stops the building and leaves the model as
@@ -100,28 +66,23 @@ class NetBuilder final : public ScanReceiver {
   Status finish() {
     if (!names_posted_) post_names();
     worker_.finish();
-    if (input_.root_name != kNetRoot) return fault("Wrong input file\n");
-    // What was declared before a fault of the lists stays in the model.
-    if (const auto places = fault_of(input_.places)) {
-      declare_only(/*with_transitions=*/false);
-      return fault(list_fault_message(NetList::kPlaces, *places));
+    if (const std::optional<NetFault> fault =
+            list_fault(input_, NetReader::kMarovel)) {
+      // What was declared before a fault of a list of names stays in the
+      // model.
+      const bool of_names = fault->kind == NetFault::Kind::kNoList ||
+                            fault->kind == NetFault::Kind::kEmptyList ||
+                            fault->kind == NetFault::Kind::kNamelessMember;
+      if (of_names && fault->list != NetList::kEdges)
+        declare_only(/*with_transitions=*/fault->list == NetList::kTransitions);
+      return fault_status(*fault, NetReader::kMarovel);
     }
-    if (const auto transitions = fault_of(input_.transitions)) {
-      declare_only(/*with_transitions=*/true);
-      return fault(list_fault_message(NetList::kTransitions, *transitions));
-    }
-    if (too_many_names_)
-      return Status::error(
-          Status::Code::kLimit,
-          "the net declares more than " + std::to_string(kMaxNames) +
-              " places and transitions, more than can be read");
-    if (!input_.edges_found)
-      return fault(list_fault_message(NetList::kEdges, ListFault::kNotFound));
-    if (!input_.edges_have_members)
-      return fault(list_fault_message(NetList::kEdges, ListFault::kEmpty));
-    if (fault_ != EdgeFault::kNone) return fault(message_of(fault_));
+    if (stop_.fault != EdgeFault::kNone)
+      return fault_status(edge_fault(stop_, *stopped_at_, input_),
+                          NetReader::kMarovel);
     if (!check_consistency(model_, cores_))
-      return fault("\nNet inconsistent after input\n");
+      return Status::error(Status::Code::kInvalidInput,
+                           "\nNet inconsistent after input\n");
     index_elements();
     return Status();
   }
@@ -131,7 +92,7 @@ class NetBuilder final : public ScanReceiver {
     names_posted_ = true;
     worker_.post([this] { build_names(); });
     for (std::shared_ptr<EdgeBatch>& batch : pending_)
-      worker_.post([this, batch] { enter(*batch); });
+      worker_.post([this, batch] { enter(batch); });
     pending_.clear();
   }
 
@@ -174,57 +135,25 @@ class NetBuilder final : public ScanReceiver {
     }
   }
 
-  // Classifies a batch of edges and enters its arcs, up to the first fault.
-  // The names of 64 edges are looked up together, so that their cache
-  // misses overlap.
-  void enter(const EdgeBatch& batch) {
-    if (fault_ != EdgeFault::kNone || too_many_names_) return;
+  // Classifies a batch of edges and enters its arcs, up to the first fault:
+  // the arcs before it are entered, nothing after it.
+  void enter(const std::shared_ptr<EdgeBatch>& batch) {
+    if (stop_.fault != EdgeFault::kNone || too_many_names_) return;
     arcs_.clear();
-    constexpr size_t kBlock = 64;
-    std::string_view ends[2 * kBlock];
-    std::optional<NameId> ids[2 * kBlock];
-    for (size_t start = 0; start < batch.edges.size(); start += kBlock) {
-      const size_t count = std::min(kBlock, batch.edges.size() - start);
-      size_t read = 0;
-      for (; read < count; ++read) {
-        const EdgeBatch::Edge& edge = batch.edges[start + read];
-        if (edge.missing != MissingEnd::kNone) break;
-        ends[2 * read] = batch.from(edge);
-        ends[2 * read + 1] = batch.to(edge);
-      }
-      model_.names.find_all({ends, 2 * read}, {ids, 2 * read});
-      for (size_t k = 0; k < read; ++k) {
-        const EdgeBatch::Edge& edge = batch.edges[start + k];
-        const std::optional<NameId> source = ids[2 * k];
-        const std::optional<NameId> target = ids[2 * k + 1];
-        const uint8_t source_kind = source ? declared_[*source] : 0;
-        const uint8_t target_kind = target ? declared_[*target] : 0;
-        bool from_place;
-        if (source_kind & kAsPlace) {
-          if (!(target_kind & kAsTransition)) return stop(EdgeFault::kWrong);
-          from_place = true;
-        } else if ((source_kind & kAsTransition) && (target_kind & kAsPlace)) {
-          from_place = false;
-        } else {
-          return stop(EdgeFault::kWrong);
-        }
-        // A weight of zero or below enters no arc and creates no node.
-        if (edge.weight > 0)
-          arcs_.push_back(Arc{*source, *target, edge.weight, from_place});
-      }
-      if (read < count) {
-        return stop(batch.edges[start + read].missing == MissingEnd::kFrom
-                        ? EdgeFault::kNoFrom
-                        : EdgeFault::kNoTo);
-      }
-    }
+    stop_ = read_edges<NameId>(
+        *batch,
+        [this](std::span<const std::string_view> names,
+               std::span<std::optional<NameId>> ids) {
+          model_.names.find_all(names, ids);
+        },
+        [this](NameId name) { return declared_[name]; },
+        [this, &batch](size_t edge, NameId source, NameId target,
+                       bool from_place) {
+          arcs_.push_back(
+              Arc{source, target, batch->edges[edge].weight, from_place});
+        });
     fill();
-  }
-
-  // The first fault: the arcs before it are entered, nothing after it.
-  void stop(EdgeFault fault) {
-    fill();
-    fault_ = fault;
+    if (stop_.fault != EdgeFault::kNone) stopped_at_ = batch;
   }
 
   // Enters the arcs of the batch into both maps. The nodes lie anywhere in
@@ -278,7 +207,8 @@ class NetBuilder final : public ScanReceiver {
   std::vector<NameId> ids_;  // of every member, places first
   std::vector<uint8_t> declared_;
   std::vector<Arc> arcs_;
-  EdgeFault fault_ = EdgeFault::kNone;
+  EdgeStop stop_;
+  std::shared_ptr<EdgeBatch> stopped_at_;  // the batch holding the fault
   bool too_many_names_ = false;
   Worker worker_;  // last, so that its thread goes first
 };
@@ -298,11 +228,11 @@ Status read_net(const std::string& path, NetModel& model, InputNet& input,
   NetBuilder builder(input, model, cores.worth(bytes / kBytesPerItem), cores);
   NetFileScanner scanner(input, &builder);
   ContentDigest digest;
-  std::string error;
-  if (!parse_xml_file(path, scanner, error, &digest)) {
+  if (const Status parsed = parse_xml_file(path, scanner, &digest);
+      !parsed.ok()) {
     builder.abandon();
     return Status::error(Status::Code::kIoError, "Can't open input file\n",
-                         error);
+                         parsed.message());
   }
   scanner.finish();
   input.digest = digest.value();

@@ -11,14 +11,8 @@
 #include "base/status.h"
 #include "model/net_model.h"
 #include "netfile/input_net.h"
-#include "xml/xml_document.h"
 
 namespace marovel {
-
-// At most this many names (declared places and transitions, counted as
-// often as they are declared) are read: every node and every name is then
-// numbered in 32 bits with room to spare.
-inline constexpr size_t kMaxNames = (size_t{1} << 31) - 1;
 
 // Parses the file at `path` (native bytes) and reads it, keeping in the
 // fresh `input` what the writer needs of the file. The file is never held
@@ -28,10 +22,6 @@ inline constexpr size_t kMaxNames = (size_t{1} << 31) - 1;
 // detail.
 Status read_net(const std::string& path, NetModel& model, InputNet& input,
                 TwoCores cores = {});
-
-// Reads a document already loaded, as read_net() reads a file.
-Status read_net_document(const XmlDocument& doc, NetModel& model,
-                         InputNet* input = nullptr, TwoCores cores = {});
 
 }  // namespace marovel
 

@@ -5,7 +5,9 @@
 #include <sstream>
 #include <string>
 
+#include "base/test_status.h"
 #include "netfile/net_file.h"
+#include "reader/net_reader_for_testing.h"
 #include "xml/xml_writer.h"
 
 namespace marovel {
@@ -19,8 +21,7 @@ struct ReadResult {
 
 ReadResult read(const std::string& text, TwoCores cores = {}) {
   XmlDocument doc;
-  std::string error;
-  EXPECT_TRUE(load_xml_string(text, doc, error)) << error;
+  EXPECT_TRUE(IsOk(load_xml_string(text, doc)));
   ReadResult result;
   const Status status = read_net_document(doc, result.model, nullptr, cores);
   result.ok = status.ok();
@@ -176,12 +177,11 @@ TEST(NetReaderTest, NamesDeclaredTwiceOrAsBothKinds) {
 
 TEST(NetReaderTest, IndexesTheFirstElementOfEachNameInEachList) {
   XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(
+  ASSERT_TRUE(IsOk(load_xml_string(
       net("<e from=\"x\" to=\"t\"/>",
           R"(<p name="x" n="1"/><p name="q"/><p name="x" n="2"/>)",
           R"(<t name="t"/><t name="x" n="3"/>)"),
-      doc, error));
+      doc)));
   NetModel model;
   InputNet input;
   const Status status = read_net_document(doc, model, &input);

@@ -3,8 +3,8 @@
 #include "base/safe_file.h"
 #include "dot/dot_writer.h"
 #include "dot/net_graph.h"
+#include "netfile/net_file_reader.h"
 #include "tools/tool_start.h"
-#include "xml/xml_document.h"
 
 namespace marovel {
 namespace {
@@ -25,14 +25,10 @@ int run_net2dot(const std::vector<std::string>& args, std::ostream& out,
   ToolStart start;
   if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;
-  XmlDocument doc;
-  if (!load_tool_input(tool, start, doc, err)) return 1;
-  NetGraph graph;
-  std::string error;
-  if (!read_net_graph(doc, graph, error)) {
-    err << "net2dot: " << start.options.input << ": " << error << "\n";
-    return 1;
-  }
+  NetFile net;
+  if (const Status read = read_net_file(start.options.input, net); !read.ok())
+    return report_read_failure(tool, start, read, err);
+  const NetGraph graph = net_graph(net);
 
   SafeFile file(start.output);
   const bool written = write_dot(graph, file.stream());

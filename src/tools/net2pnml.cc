@@ -4,8 +4,6 @@
 #include "netfile/net_file_reader.h"
 #include "pnml/pnml_writer.h"
 #include "tools/tool_start.h"
-#include "xml/xml_document.h"
-#include "xml/xml_lookup.h"
 
 namespace marovel {
 namespace {
@@ -22,13 +20,13 @@ constexpr char kUsage[] =
 // A survivor of a reduction (a node with an `aggregates` child) carries its
 // own `info` and its last `aggregates` into the PNML file, so that the
 // trace back to the input nodes survives; any other node carries nothing.
-PnmlOutNode pnml_node(const NetFileNode& node) {
+PnmlOutNode pnml_node(const NetFile& net, const NetFileNode& node) {
   PnmlOutNode result{node.name, {}};
-  const XmlNode* aggregates = last_child_element(node.element, "aggregates");
-  if (aggregates == nullptr) return result;
-  if (const XmlNode* info = find_child_element(node.element, "info"))
-    result.tool_data.push_back(info);
-  result.tool_data.push_back(aggregates);
+  const auto aggregates =
+      last_child_element(net.store(), node.element, "aggregates");
+  if (!aggregates) return result;
+  if (node.info != kNoInfo) result.tool_data.push_back(node.info);
+  result.tool_data.push_back(*aggregates);
   return result;
 }
 
@@ -50,23 +48,19 @@ int run_net2pnml(const std::vector<std::string>& args, std::ostream& out,
   ToolStart start;
   if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;
-  XmlDocument doc;
-  if (!load_tool_input(tool, start, doc, err)) return 1;
   NetFile file;
-  std::string error;
-  if (!read_net_file(doc, file, error)) {
-    err << "net2pnml: " << start.options.input << ": " << error << "\n";
-    return 1;
-  }
+  if (const Status read = read_net_file(start.options.input, file); !read.ok())
+    return report_read_failure(tool, start, read, err);
 
   PnmlOutNet net;
   net.name = file_stem(start.options.input);
+  net.elements = &file.store();
   net.places.reserve(file.places.size());
   for (const NetFileNode& node : file.places)
-    net.places.push_back(pnml_node(node));
+    net.places.push_back(pnml_node(file, node));
   net.transitions.reserve(file.transitions.size());
   for (const NetFileNode& node : file.transitions)
-    net.transitions.push_back(pnml_node(node));
+    net.transitions.push_back(pnml_node(file, node));
   net.arcs.reserve(file.arcs.size());
   for (const NetFileArc& arc : file.arcs)
     net.arcs.push_back(

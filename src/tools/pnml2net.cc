@@ -28,17 +28,10 @@ int run_pnml2net(const std::vector<std::string>& args, std::ostream& out,
   // Read while parsing: a large file would take about as long again to be
   // built as a document and then walked.
   PtNet net;
-  std::string error;
-  switch (read_pnml_file(start.options.input, start.options.net.value_or(""),
-                         net, error)) {
-    case PnmlRead::kDone:
-      break;
-    case PnmlRead::kUnreadable:
-      return report_unreadable_input(tool, error, err);
-    case PnmlRead::kRefused:
-      err << "pnml2net: " << start.options.input << ": " << error << "\n";
-      return 1;
-  }
+  if (const Status read = read_pnml_file(start.options.input,
+                                         start.options.net.value_or(""), net);
+      !read.ok())
+    return report_read_failure(tool, start, read, err);
 
   SafeFile file(start.output);
   const bool written = write_net_file(net, file.stream());

@@ -27,9 +27,11 @@ bool match_valued(std::string_view arg, std::string_view short_form,
 
 }  // namespace
 
-std::optional<ToolOptions> parse_tool_options(
-    const std::vector<std::string>& args, bool takes_net, std::string& error) {
-  ToolOptions options;
+Status parse_tool_options(const std::vector<std::string>& args, bool takes_net,
+                          ToolOptions& options) {
+  const auto reject = [](std::string why) {
+    return Status::error(Status::Code::kInvalidInput, std::move(why));
+  };
   std::vector<std::string_view> inputs;
   bool options_ended = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -44,11 +46,11 @@ std::optional<ToolOptions> parse_tool_options(
     }
     if (arg == "-h" || arg == "--help") {
       options.help = true;
-      return options;
+      return Status();
     }
     if (arg == "--version") {
       options.version = true;
-      return options;
+      return Status();
     }
     struct Valued {
       std::string_view short_form;
@@ -66,43 +68,31 @@ std::optional<ToolOptions> parse_tool_options(
         continue;
       matched = true;
       if (!value) {
-        if (i + 1 == args.size()) {
-          error = "option '" + std::string(arg) + "' needs a value";
-          return std::nullopt;
-        }
+        if (i + 1 == args.size())
+          return reject("option '" + std::string(arg) + "' needs a value");
         value = args[++i];
       }
-      if (value->empty()) {
-        error = "option '" + std::string(option.long_form) +
-                "' needs a non-empty value";
-        return std::nullopt;
-      }
-      if (option.target->has_value()) {
-        error = "option '" + std::string(option.long_form) +
-                "' is given more than once";
-        return std::nullopt;
-      }
+      if (value->empty())
+        return reject("option '" + std::string(option.long_form) +
+                      "' needs a non-empty value");
+      if (option.target->has_value())
+        return reject("option '" + std::string(option.long_form) +
+                      "' is given more than once");
       *option.target = std::string(*value);
       break;
     }
     if (!matched) {
       // Anything that is not one of our options would otherwise come back
       // to the user as a missing file, which hides the typo.
-      error = "unknown option '" + std::string(arg) + "'";
-      return std::nullopt;
+      return reject("unknown option '" + std::string(arg) + "'");
     }
   }
-  if (inputs.empty()) {
-    error = "no input file given";
-    return std::nullopt;
-  }
-  if (inputs.size() > 1) {
-    error = "more than one input file given ('" + std::string(inputs[0]) +
-            "', '" + std::string(inputs[1]) + "')";
-    return std::nullopt;
-  }
+  if (inputs.empty()) return reject("no input file given");
+  if (inputs.size() > 1)
+    return reject("more than one input file given ('" + std::string(inputs[0]) +
+                  "', '" + std::string(inputs[1]) + "')");
   options.input = std::string(inputs[0]);
-  return options;
+  return Status();
 }
 
 std::string replace_extension(std::string_view path,

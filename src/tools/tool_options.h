@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/status.h"
+
 namespace marovel {
 
 struct ToolOptions {
@@ -20,13 +22,13 @@ struct ToolOptions {
   std::optional<std::string> net;
 };
 
-// Parses the arguments after the program name. `-o FILE`, `-oFILE`,
-// `--output FILE` and `--output=FILE` are one option (likewise `--net`);
-// `--` ends the options; `-h`/`--help` ends the parse as a request
-// for the usage text, `--version` as one for the version. Returns
-// nothing and sets `error` when the line is rejected.
-std::optional<ToolOptions> parse_tool_options(
-    const std::vector<std::string>& args, bool takes_net, std::string& error);
+// Parses the arguments after the program name into the fresh `options`.
+// `-o FILE`, `-oFILE`, `--output FILE` and `--output=FILE` are one option
+// (likewise `--net`); `--` ends the options; `-h`/`--help` ends the parse as
+// a request for the usage text, `--version` as one for the version. A
+// rejected line is a kInvalidInput that says why.
+Status parse_tool_options(const std::vector<std::string>& args, bool takes_net,
+                          ToolOptions& options);
 
 // `path` with the extension of its last component replaced by `extension`,
 // or added when it has none: nets/a.b.pnml gives nets/a.b.xml, net gives

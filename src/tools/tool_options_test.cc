@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/test_status.h"
+
 namespace marovel {
 namespace {
 
@@ -29,13 +31,12 @@ TEST(ToolOptionsTest, AcceptedForms) {
       {{"-"}, "-", std::nullopt, std::nullopt},
   };
   for (const Case& c : cases) {
-    std::string error;
-    const auto options = parse_tool_options(c.args, true, error);
-    ASSERT_TRUE(options) << c.args[0] << ": " << error;
-    EXPECT_FALSE(options->help);
-    EXPECT_EQ(options->input, c.input);
-    EXPECT_EQ(options->output, c.output);
-    EXPECT_EQ(options->net, c.net);
+    ToolOptions options;
+    ASSERT_TRUE(IsOk(parse_tool_options(c.args, true, options))) << c.args[0];
+    EXPECT_FALSE(options.help);
+    EXPECT_EQ(options.input, c.input);
+    EXPECT_EQ(options.output, c.output);
+    EXPECT_EQ(options.net, c.net);
   }
 }
 
@@ -55,18 +56,16 @@ TEST(ToolOptionsTest, HelpAndVersionEndTheParse) {
       {{"--version", "-h"}, false, true},
   };
   for (const Case& c : cases) {
-    std::string error;
-    const auto options = parse_tool_options(c.args, false, error);
-    ASSERT_TRUE(options) << c.args[0] << ": " << error;
-    EXPECT_EQ(options->help, c.help) << c.args[0];
-    EXPECT_EQ(options->version, c.version) << c.args[0];
+    ToolOptions options;
+    ASSERT_TRUE(IsOk(parse_tool_options(c.args, false, options))) << c.args[0];
+    EXPECT_EQ(options.help, c.help) << c.args[0];
+    EXPECT_EQ(options.version, c.version) << c.args[0];
   }
   // After "--" it is a file name.
-  std::string error;
-  const auto options = parse_tool_options({"--", "--version"}, false, error);
-  ASSERT_TRUE(options) << error;
-  EXPECT_FALSE(options->version);
-  EXPECT_EQ(options->input, "--version");
+  ToolOptions options;
+  ASSERT_TRUE(IsOk(parse_tool_options({"--", "--version"}, false, options)));
+  EXPECT_FALSE(options.version);
+  EXPECT_EQ(options.input, "--version");
 }
 
 TEST(ToolOptionsTest, RejectedLines) {
@@ -93,9 +92,10 @@ TEST(ToolOptionsTest, RejectedLines) {
       {{"a.xml", "--net", "n"}, false, "unknown option '--net'"},
   };
   for (const Case& c : cases) {
-    std::string error;
-    EXPECT_FALSE(parse_tool_options(c.args, c.takes_net, error));
-    EXPECT_EQ(error, c.error);
+    ToolOptions options;
+    const Status status = parse_tool_options(c.args, c.takes_net, options);
+    EXPECT_EQ(status.code(), Status::Code::kInvalidInput);
+    EXPECT_EQ(status.message(), c.error);
   }
 }
 

@@ -9,22 +9,21 @@ std::optional<int> start_tool(const ToolInfo& tool,
                               const std::vector<std::string>& args,
                               std::ostream& out, std::ostream& err,
                               ToolStart& start) {
-  std::string error;
-  std::optional<ToolOptions> options =
-      parse_tool_options(args, tool.takes_net, error);
-  if (!options) {
-    err << tool.name << ": " << error << "\n" << tool.usage;
+  ToolOptions options;
+  if (const Status parsed = parse_tool_options(args, tool.takes_net, options);
+      !parsed.ok()) {
+    err << tool.name << ": " << parsed.message() << "\n" << tool.usage;
     return 2;
   }
-  if (options->help) {
+  if (options.help) {
     out << tool.usage;
     return 0;
   }
-  if (options->version) {
+  if (options.version) {
     out << tool.name << " " << MAROVEL_VERSION << "\n";
     return 0;
   }
-  start.options = std::move(*options);
+  start.options = std::move(options);
   const std::string& input = start.options.input;
   start.output = start.options.output.value_or(
       replace_extension(input, tool.output_extension));
@@ -36,17 +35,12 @@ std::optional<int> start_tool(const ToolInfo& tool,
   return std::nullopt;
 }
 
-bool load_tool_input(const ToolInfo& tool, const ToolStart& start,
-                     XmlDocument& doc, std::ostream& err) {
-  std::string error;
-  if (load_xml_file(start.options.input, doc, error)) return true;
-  report_unreadable_input(tool, error, err);
-  return false;
-}
-
-int report_unreadable_input(const ToolInfo& tool, std::string_view error,
-                            std::ostream& err) {
-  err << tool.name << ": " << error << "\n";
+int report_read_failure(const ToolInfo& tool, const ToolStart& start,
+                        const Status& status, std::ostream& err) {
+  err << tool.name << ": ";
+  if (status.code() != Status::Code::kIoError)
+    err << start.options.input << ": ";
+  err << status.message() << "\n";
   return 1;
 }
 

@@ -1,6 +1,7 @@
 // What the companion commands share before and after their own work: the
 // command line, the help text, the output name, the guard against writing
-// over the input, the load of the input and the final save.
+// over the input, the report of an input that fails to read and the final
+// save.
 #ifndef MAROVEL_TOOLS_TOOL_START_H_
 #define MAROVEL_TOOLS_TOOL_START_H_
 
@@ -11,8 +12,8 @@
 #include <vector>
 
 #include "base/safe_file.h"
+#include "base/status.h"
 #include "tools/tool_options.h"
-#include "xml/xml_document.h"
 
 namespace marovel {
 
@@ -37,14 +38,13 @@ std::optional<int> start_tool(const ToolInfo& tool,
                               std::ostream& out, std::ostream& err,
                               ToolStart& start);
 
-// Loads the input into `doc`; returns false after reporting why not.
-bool load_tool_input(const ToolInfo& tool, const ToolStart& start,
-                     XmlDocument& doc, std::ostream& err);
-
-// Reports an input that could not be read or is not well-formed XML, given
-// the XML layer's `error`; returns the exit status, 1.
-int report_unreadable_input(const ToolInfo& tool, std::string_view error,
-                            std::ostream& err);
+// Reports the failed read of the input and returns the exit status, 1. A
+// file the XML layer could not read (a kIoError) is reported in that
+// layer's words, which name the file where it matters; a refusal of what
+// the file holds is reported after the input's name.
+// REQUIRES: !status.ok()
+int report_read_failure(const ToolInfo& tool, const ToolStart& start,
+                        const Status& status, std::ostream& err);
 
 // Puts the written file in place when the writer, whose result is
 // `written`, and the file both succeeded; returns 0, or 1 after reporting

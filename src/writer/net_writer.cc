@@ -13,6 +13,7 @@
 #include "netfile/net_file.h"
 #include "netfile/net_file_scanner.h"
 #include "writer/edge_text.h"
+#include "writer/net_writer_for_testing.h"
 #include "xml/content_digest.h"
 #include "xml/xml_parser.h"
 #include "xml/xml_replay.h"
@@ -217,16 +218,23 @@ void index_members(InputNet& input, const NameTable& names) {
   }
 }
 
-bool scan_for_writing(const std::string& path, const NameTable& names,
-                      InputNet& input, std::string& error) {
+namespace {
+
+// Scans the net file at `path` for what the writer needs and indexes its
+// members by `names`: what the reader kept no longer serves.
+Status scan_for_writing(const std::string& path, const NameTable& names,
+                        InputNet& input) {
   NetFileScanner scanner(input, /*receiver=*/nullptr,
                          NetFileScanner::Root::kAny);
   ContentDigest digest;
-  if (!parse_xml_file(path, scanner, error, &digest)) return false;
+  Status status = parse_xml_file(path, scanner, &digest);
+  if (!status.ok()) return status;
   input.digest = digest.value();
   index_members(input, names);
-  return true;
+  return status;
 }
+
+}  // namespace
 
 void scan_for_writing(const XmlDocument& doc, const NameTable& names,
                       InputNet& input) {
@@ -317,10 +325,11 @@ Status write_reduced_net(const std::string& input_path,
   InputNet rescanned;
   const InputNet* input = read;
   if (read == nullptr || digest_file(input_path) != read->digest) {
-    std::string error;
-    if (!scan_for_writing(input_path, model.names, rescanned, error))
+    if (const Status scanned =
+            scan_for_writing(input_path, model.names, rescanned);
+        !scanned.ok())
       return Status::error(Status::Code::kIoError, "Can't open input file\n",
-                           error);
+                           scanned.message());
     input = &rescanned;
   }
   const std::string date = current_date_text();

@@ -6,13 +6,11 @@
 
 #include <ostream>
 #include <string>
-#include <string_view>
 
 #include "base/run_both.h"
 #include "base/status.h"
 #include "model/net_model.h"
 #include "netfile/input_net.h"
-#include "xml/xml_document.h"
 
 namespace marovel {
 
@@ -26,25 +24,6 @@ Status write_reduced_net(const std::string& input_path,
                          const std::string& output_path, const NetModel& model,
                          std::ostream& members_out,
                          const InputNet* read = nullptr, TwoCores cores = {});
-
-// Streams the reduced net document to `xml`, with `date` as its generation
-// date; nothing is written when a check fails. Does not report a failing
-// `xml` stream. `input` must hold the index of its members by `model`'s
-// names (see index_members()).
-// On a large net, the edge list is laid out on a second core.
-Status write_reduced_document(const InputNet& input, const NetModel& model,
-                              std::string_view date, std::ostream& members_out,
-                              std::ostream& xml, TwoCores cores = {});
-
-// Scans the net file at `path` for what the writer needs and indexes its
-// members by `names`, as a fresh scan of a changed input does; false after
-// setting `error` when the file cannot be loaded.
-bool scan_for_writing(const std::string& path, const NameTable& names,
-                      InputNet& input, std::string& error);
-
-// The same for a document already loaded.
-void scan_for_writing(const XmlDocument& doc, const NameTable& names,
-                      InputNet& input);
 
 // Indexes the members of `input` by `names`: the first member of each list
 // bearing each name, names the table lacks left out.

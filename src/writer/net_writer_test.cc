@@ -5,7 +5,10 @@
 #include <sstream>
 #include <string>
 
+#include "base/test_status.h"
 #include "reader/net_reader.h"
+#include "reader/net_reader_for_testing.h"
+#include "writer/net_writer_for_testing.h"
 
 namespace marovel {
 namespace {
@@ -19,8 +22,7 @@ struct Written {
 // Writes `model` against the input document `input`, dated "DATE".
 Written write(const std::string& input, const NetModel& model) {
   XmlDocument doc;
-  std::string error;
-  EXPECT_TRUE(load_xml_string(input, doc, error)) << error;
+  EXPECT_TRUE(IsOk(load_xml_string(input, doc)));
   std::ostringstream out, xml;
   Written w;
   InputNet scanned;
@@ -173,8 +175,7 @@ TEST(NetWriterTest, TheReadersElementIndexPicksWhatTheWritersOwnDoes) {
       "<e from=\"x\" to=\"x\"/><e from=\"x\" to=\"t\"/>"
       "</edgelist></petrinet>";
   XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(input, doc, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(input, doc)));
   NetModel model;
   InputNet read;
   ASSERT_TRUE(read_net_document(doc, model, &read).ok());

@@ -113,22 +113,20 @@ class XmlTreeBuilder final : public XmlContentHandler {
   std::array<std::string_view, 64> names_{};
 };
 
-bool load_xml_string(std::string_view bytes, XmlDocument& doc,
-                     std::string& error) {
+Status load_xml_string(std::string_view bytes, XmlDocument& doc) {
   XmlTreeBuilder builder(doc);
   ContentDigest digest;
   digest.add(bytes);
   builder.set_digest(digest.value());
-  return parse_xml_string(bytes, builder, error);
+  return parse_xml_string(bytes, builder);
 }
 
-bool load_xml_file(const std::string& path, XmlDocument& doc,
-                   std::string& error) {
+Status load_xml_file(const std::string& path, XmlDocument& doc) {
   XmlTreeBuilder builder(doc);
   ContentDigest digest;
-  if (!parse_xml_file(path, builder, error, &digest)) return false;
-  builder.set_digest(digest.value());
-  return true;
+  Status status = parse_xml_file(path, builder, &digest);
+  if (status.ok()) builder.set_digest(digest.value());
+  return status;
 }
 
 }  // namespace marovel

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
+
 namespace marovel {
 
 enum class XmlNodeType : uint8_t { kElement, kText, kComment, kCData };
@@ -51,17 +53,12 @@ class XmlDocument {
 };
 
 // Parses a whole document held in memory into `doc`, which must be fresh.
-// On failure returns false and sets `error` to the text to log, in the form
-// "XML parsing error: '<expat's message>' at line <n>".
-bool load_xml_string(std::string_view bytes, XmlDocument& doc,
-                     std::string& error);
+// A failure is the parser's (parse_xml_string()).
+Status load_xml_string(std::string_view bytes, XmlDocument& doc);
 
 // Loads the regular file at `path`, read in one pass through one descriptor.
-// On failure returns false and sets `error` as above, or to
-// "can't open file '<path>'", followed by " (error <n>: <reason>)" when the
-// system gave one; a directory, FIFO or device is refused that way too.
-bool load_xml_file(const std::string& path, XmlDocument& doc,
-                   std::string& error);
+// A failure is the parser's (parse_xml_file()).
+Status load_xml_file(const std::string& path, XmlDocument& doc);
 
 }  // namespace marovel
 

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/test_status.h"
+
 namespace marovel {
 namespace {
 
@@ -53,8 +55,8 @@ std::string dump(const XmlNode& node) {
 
 std::string load_and_dump(std::string_view xml) {
   XmlDocument doc;
-  std::string error;
-  if (!load_xml_string(xml, doc, error)) return "error: " + error;
+  if (const Status status = load_xml_string(xml, doc); !status.ok())
+    return "error: " + status.message();
   return dump(*doc.root());
 }
 
@@ -219,9 +221,9 @@ TEST(XmlDocumentTest, DecodesEncodingsWhoseConvertersKeepState) {
       if (!code) {
         ++undefined;
         XmlDocument doc;
-        std::string error;
         EXPECT_FALSE(load_xml_string(
-            head + "<r>" + static_cast<char>(byte) + "</r>", doc, error))
+                         head + "<r>" + static_cast<char>(byte) + "</r>", doc)
+                         .ok())
             << byte;
         continue;
       }
@@ -321,33 +323,35 @@ TEST_F(XmlFileTest, NeverFetchesExternalEntities) {
 
 TEST_F(XmlFileTest, LoadsFileAndReportsUnreadable) {
   XmlDocument doc;
-  std::string error;
   const std::string path =
       write_file("net.xml", "<net>\n <p name='a'/>\n</net>");
-  ASSERT_TRUE(load_xml_file(path, doc, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_file(path, doc)));
   EXPECT_EQ(dump(*doc.root()), "net(p{name=a})");
 
   const std::string broken = write_file("broken.xml", "<net>\n<p>\n");
   XmlDocument broken_doc;
-  EXPECT_FALSE(load_xml_file(broken, broken_doc, error));
-  EXPECT_EQ(error, "XML parsing error: 'no element found' at line 3");
+  Status status = load_xml_file(broken, broken_doc);
+  EXPECT_EQ(status.code(), Status::Code::kIoError);
+  EXPECT_EQ(status.message(),
+            "XML parsing error: 'no element found' at line 3");
 
   const std::string missing = dir_ + "/missing.xml";
   XmlDocument missing_doc;
-  EXPECT_FALSE(load_xml_file(missing, missing_doc, error));
-  EXPECT_EQ(error, "can't open file '" + missing +
-                       "' (error 2: No such file or directory)");
+  status = load_xml_file(missing, missing_doc);
+  EXPECT_EQ(status.code(), Status::Code::kIoError);
+  EXPECT_EQ(status.message(), "can't open file '" + missing +
+                                  "' (error 2: No such file or directory)");
 
   XmlDocument dir_doc;
-  EXPECT_FALSE(load_xml_file(dir_, dir_doc, error));
-  EXPECT_EQ(error, "can't open file '" + dir_ + "' (error 21: Is a directory)");
+  EXPECT_EQ(load_xml_file(dir_, dir_doc).message(),
+            "can't open file '" + dir_ + "' (error 21: Is a directory)");
 
   // A FIFO with no writer must be refused at once, not waited on.
   const std::string fifo = dir_ + "/fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   XmlDocument fifo_doc;
-  EXPECT_FALSE(load_xml_file(fifo, fifo_doc, error));
-  EXPECT_EQ(error, "can't open file '" + fifo + "'");
+  EXPECT_EQ(load_xml_file(fifo, fifo_doc).message(),
+            "can't open file '" + fifo + "'");
 }
 
 // More than one read and one parse call, with tokens cut at the seams.
@@ -361,9 +365,8 @@ TEST_F(XmlFileTest, LoadsInputLargerThanOneChunk) {
   const std::string path = write_file("big.xml", xml);
 
   XmlDocument from_string, from_file;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(xml, from_string, error)) << error;
-  ASSERT_TRUE(load_xml_file(path, from_file, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(xml, from_string)));
+  ASSERT_TRUE(IsOk(load_xml_file(path, from_file)));
   for (const XmlDocument* doc : {&from_string, &from_file}) {
     int places = 0;
     const XmlNode* last = nullptr;
@@ -390,8 +393,7 @@ TEST(XmlDocumentTest, LoadsMillionDeepNesting) {
   for (int i = 0; i < kDepth; ++i) xml += "</a>";
 
   XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(xml, doc, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(xml, doc)));
   int depth = 0;
   const XmlNode* node = doc.root();
   for (; node->is_element(); node = node->first_child) {

@@ -85,12 +85,12 @@ int XMLCALL decode_single_byte_encoding(void* /*data*/, const XML_Char* name,
   return XML_STATUS_OK;
 }
 
-std::string open_error(const std::string& path, int err) {
+Status open_error(const std::string& path, int err) {
   std::string text = "can't open file '" + path + "'";
   if (err != 0) {
     text += " (error " + std::to_string(err) + ": " + std::strerror(err) + ")";
   }
-  return text;
+  return Status::error(Status::Code::kIoError, std::move(text));
 }
 
 class FileHandle {
@@ -121,7 +121,7 @@ class ExpatDriver {
   ExpatDriver(const ExpatDriver&) = delete;
   ExpatDriver& operator=(const ExpatDriver&) = delete;
 
-  bool start() {
+  void start() {
     if (parser_ == nullptr) throw std::bad_alloc();
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, on_start, on_end);
@@ -131,64 +131,57 @@ class ExpatDriver {
     // handler is installed and parameter entities stay unparsed.
     XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
     follow_handler();
-    return true;
   }
 
   // Parses `bytes`, which expat copies into its own buffer a chunk at a time.
-  bool feed_string(std::string_view bytes, std::string& error) {
+  Status feed_string(std::string_view bytes) {
     while (bytes.size() > kChunkSize) {
-      if (!parse(XML_Parse(parser_, bytes.data(), static_cast<int>(kChunkSize),
-                           XML_FALSE),
-                 error)) {
-        return false;
-      }
+      if (Status status = parse(XML_Parse(
+              parser_, bytes.data(), static_cast<int>(kChunkSize), XML_FALSE));
+          !status.ok())
+        return status;
       bytes.remove_prefix(kChunkSize);
     }
     return parse(XML_Parse(parser_, bytes.data(),
-                           static_cast<int>(bytes.size()), XML_TRUE),
-                 error);
+                           static_cast<int>(bytes.size()), XML_TRUE));
   }
 
   // Reads the whole of `fd` straight into expat's buffer, chunk by chunk;
   // `size_hint` keeps the buffer small for a small file.
-  bool feed_file(int fd, size_t size_hint, const std::string& path,
-                 std::string& error, ContentDigest* digest) {
+  Status feed_file(int fd, size_t size_hint, const std::string& path,
+                   ContentDigest* digest) {
     const size_t chunk = std::clamp<size_t>(size_hint + 1, 4096, kChunkSize);
     for (;;) {
       void* buffer = XML_GetBuffer(parser_, static_cast<int>(chunk));
-      if (buffer == nullptr) return parse(XML_STATUS_ERROR, error);
+      if (buffer == nullptr) return parse(XML_STATUS_ERROR);
       ssize_t got;
       do {
         got = read(fd, buffer, chunk);
       } while (got < 0 && errno == EINTR);
-      if (got < 0) {
-        error = open_error(path, errno);
-        return false;
-      }
+      if (got < 0) return open_error(path, errno);
       const bool last = got == 0;
       if (digest != nullptr)
         digest->add(
             {static_cast<const char*>(buffer), static_cast<size_t>(got)});
-      if (!parse(XML_ParseBuffer(parser_, static_cast<int>(got),
-                                 last ? XML_TRUE : XML_FALSE),
-                 error)) {
-        return false;
-      }
-      if (last) return true;
+      if (Status status = parse(XML_ParseBuffer(parser_, static_cast<int>(got),
+                                                last ? XML_TRUE : XML_FALSE));
+          !status.ok() || last)
+        return status;
     }
   }
 
  private:
   // Running out of memory, in expat or in a handler, is no fault of the
   // document: it goes on as std::bad_alloc, for the entry point to report.
-  bool parse(XML_Status status, std::string& error) {
-    if (status == XML_STATUS_OK) return true;
+  Status parse(XML_Status status) {
+    if (status == XML_STATUS_OK) return Status();
     const XML_Error code =
         out_of_memory_ ? XML_ERROR_NO_MEMORY : XML_GetErrorCode(parser_);
     if (code == XML_ERROR_NO_MEMORY) throw std::bad_alloc();
-    error = std::string("XML parsing error: '") + XML_ErrorString(code) +
-            "' at line " + std::to_string(XML_GetCurrentLineNumber(parser_));
-    return false;
+    return Status::error(Status::Code::kIoError,
+                         std::string("XML parsing error: '") +
+                             XML_ErrorString(code) + "' at line " +
+                             std::to_string(XML_GetCurrentLineNumber(parser_)));
   }
 
   // Installs the content callbacks while the handler wants content and
@@ -301,36 +294,27 @@ class ExpatDriver {
 
 }  // namespace
 
-bool parse_xml_string(std::string_view bytes, XmlContentHandler& handler,
-                      std::string& error) {
+Status parse_xml_string(std::string_view bytes, XmlContentHandler& handler) {
   ExpatDriver driver(handler);
   driver.start();
-  return driver.feed_string(bytes, error);
+  return driver.feed_string(bytes);
 }
 
-bool parse_xml_file(const std::string& path, XmlContentHandler& handler,
-                    std::string& error, ContentDigest* digest) {
+Status parse_xml_file(const std::string& path, XmlContentHandler& handler,
+                      ContentDigest* digest) {
   // Non-blocking, so that a FIFO is refused below instead of waiting for a
   // writer; reads of a regular file are unaffected.
   FileHandle file(
       open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) {
-    error = open_error(path, errno);
-    return false;
-  }
+  if (file.get() < 0) return open_error(path, errno);
   struct stat info;
-  if (fstat(file.get(), &info) != 0) {
-    error = open_error(path, errno);
-    return false;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    error = open_error(path, S_ISDIR(info.st_mode) ? EISDIR : 0);
-    return false;
-  }
+  if (fstat(file.get(), &info) != 0) return open_error(path, errno);
+  if (!S_ISREG(info.st_mode))
+    return open_error(path, S_ISDIR(info.st_mode) ? EISDIR : 0);
   ExpatDriver driver(handler);
   driver.start();
   return driver.feed_file(file.get(), static_cast<size_t>(info.st_size), path,
-                          error, digest);
+                          digest);
 }
 
 }  // namespace marovel

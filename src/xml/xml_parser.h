@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
 #include "xml/content_digest.h"
 #include "xml/xml_document.h"
 
@@ -44,20 +45,19 @@ class XmlContentHandler {
   virtual XmlInterest interest() const { return XmlInterest::kEverything; }
 };
 
-// Parses a whole document held in memory. On failure returns false and sets
-// `error` to the text to log, in the form
+// Parses a whole document held in memory. A failure is a kIoError whose
+// message is the text to log, in the form
 // "XML parsing error: '<expat's message>' at line <n>"; the handler may have
 // received some of the document by then.
-bool parse_xml_string(std::string_view bytes, XmlContentHandler& handler,
-                      std::string& error);
+Status parse_xml_string(std::string_view bytes, XmlContentHandler& handler);
 
 // Parses the regular file at `path`, read in one pass through one
-// descriptor. On failure returns false and sets `error` as above, or to
+// descriptor. A failure is a kIoError worded as above, or
 // "can't open file '<path>'", followed by " (error <n>: <reason>)" when the
 // system gave one; a directory, FIFO or device is refused that way too.
 // When `digest` is given, every byte read is added to it.
-bool parse_xml_file(const std::string& path, XmlContentHandler& handler,
-                    std::string& error, ContentDigest* digest = nullptr);
+Status parse_xml_file(const std::string& path, XmlContentHandler& handler,
+                      ContentDigest* digest = nullptr);
 
 }  // namespace marovel
 

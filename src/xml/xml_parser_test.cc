@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/test_status.h"
 #include "xml/xml_document.h"
 #include "xml/xml_replay.h"
 
@@ -74,15 +75,15 @@ class Recorder final : public XmlContentHandler {
 
 std::string parsed(std::string_view xml, bool picky) {
   Recorder recorder(picky);
-  std::string error;
-  if (!parse_xml_string(xml, recorder, error)) return "error: " + error;
+  if (const Status status = parse_xml_string(xml, recorder); !status.ok())
+    return "error: " + status.message();
   return recorder.log;
 }
 
 std::string replayed(std::string_view xml, bool picky) {
   XmlDocument doc;
-  std::string error;
-  if (!load_xml_string(xml, doc, error)) return "error: " + error;
+  if (const Status status = load_xml_string(xml, doc); !status.ok())
+    return "error: " + status.message();
   Recorder recorder(picky);
   replay_xml(doc, recorder);
   return recorder.log;
@@ -131,8 +132,7 @@ TEST(XmlParserTest, ParsesFileLargerThanOneBuffer) {
   std::ofstream(path, std::ios::binary) << xml;
 
   Recorder from_file(true);
-  std::string error;
-  ASSERT_TRUE(parse_xml_file(path, from_file, error)) << error;
+  ASSERT_TRUE(IsOk(parse_xml_file(path, from_file)));
   std::remove(path.c_str());
   EXPECT_EQ(from_file.log, replayed(xml, true));
 }

@@ -7,6 +7,7 @@
 #include <streambuf>
 #include <string>
 
+#include "base/test_status.h"
 #include "xml/xml_document.h"
 
 namespace marovel {
@@ -112,8 +113,7 @@ TEST(XmlWriterTest, ValuesSurviveRoundTrip) {
   ASSERT_TRUE(writer.finish());
 
   XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(sink.str(), doc, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(sink.str(), doc)));
   const XmlNode* e = doc.root()->first_child;
   for (const std::string& value : values) {
     ASSERT_NE(e, nullptr);
@@ -138,8 +138,7 @@ TEST(XmlWriterTest, CopiesLoadedSubtreeInLayout) {
                             "  <empty a=\"1\"/>\n"
                             "</net>\n";
   XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(input, doc, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(input, doc)));
 
   // The whole document comes back byte for byte. (Text followed by a
   // sibling element would not: it gains the indentation on the way.)
@@ -233,8 +232,7 @@ TEST(XmlWriterTest, CopiesDeepNestingWithoutRecursion) {
   for (int i = 0; i < kDepth; ++i) input += "<a>";
   for (int i = 0; i < kDepth; ++i) input += "</a>";
   XmlDocument doc;
-  std::string error;
-  ASSERT_TRUE(load_xml_string(input, doc, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(input, doc)));
 
   struct Job {
     const XmlNode* root;
@@ -262,7 +260,7 @@ TEST(XmlWriterTest, CopiesDeepNestingWithoutRecursion) {
   expected += "\n";
   EXPECT_EQ(job.sink.str(), expected);
   XmlDocument again;
-  ASSERT_TRUE(load_xml_string(job.sink.str(), again, error)) << error;
+  ASSERT_TRUE(IsOk(load_xml_string(job.sink.str(), again)));
 }
 
 // Accepts `budget` bytes, then fails every write.
