@@ -15,6 +15,7 @@
 #include "driver/settings.h"
 #include "model/net_model.h"
 #include "model/net_summary.h"
+#include "netfile/input_net.h"
 #include "reader/net_reader.h"
 #include "reduce/reducer.h"
 #include "writer/net_writer.h"
