@@ -34,15 +34,14 @@ enum class NetReader { kMarovel, kCompanion };
 
 struct NetFault {
   enum class Kind : uint8_t {
-    kWrongRoot,         // the root is not `petrinet`; `what` is its name
-    kNoList,            // the root has no `list`
-    kEmptyList,         // `list` has no member (marovel alone)
-    kNamelessMember,    // a member of `list` has no name; `what` says which
-    kTooManyNames,      // more than kMaxNames are declared
-    kEdgeWithoutFrom,   // `what` names the member when it is no element
-    kEdgeWithoutTo,     //
-    kWrongEdge,         // `from` and `to` are no declared place and
-                        // transition
+    kWrongRoot,        // the root is not `petrinet`; `what` is its name
+    kNoList,           // the root has no `list`
+    kEmptyList,        // `list` has no member (marovel alone)
+    kNamelessMember,   // a member of `list` has no name; `what` says which
+    kTooManyNames,     // more than kMaxNames are declared
+    kEdgeWithoutFrom,  // `what` names the member when it is no element
+    kEdgeWithoutTo,
+    kWrongEdge,         // `from` and `to` are no declared place and transition
     kUnreadableWeight,  // `value` is no weight (the companion commands)
     kWeightOverflow,    // parallel edges add up past 2^64 - 1 (likewise)
   };
