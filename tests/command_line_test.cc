@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "tool_runner.h"
 
 namespace marovel::testing {
@@ -126,6 +127,60 @@ TEST(CommandLineTest, LogThatWouldOverwriteTheInputIsRefused) {
   }
   EXPECT_EQ(read_file(dir.file("net.log")), kNet);
   EXPECT_EQ(read_file(dir.file("net.xml")), kNet);
+}
+
+// An output that would replace the input or the log is refused before
+// anything is created, in that order after the log's own check.
+TEST(CommandLineTest, OutputThatWouldOverwriteTheInputOrTheLogIsRefused) {
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } kCases[] = {
+      {{"-o", "net.xml", "net.xml"}, "Output file would overwrite input file"},
+      {{"-o", "./sub/../net.xml", "net.xml"},
+       "Output file would overwrite input file"},
+      {{"-o", "hard.xml", "net.xml"}, "Output file would overwrite input file"},
+      {{"-o", "link.xml", "net.xml"}, "Output file would overwrite input file"},
+      {{"-l", "-o", "net.xml", "net.xml"},
+       "Output file would overwrite input file"},
+      {{"-l", "net.log"}, "Log file would overwrite input file"},
+      {{"-l", "-o", "net.log", "net.log"},
+       "Output file would overwrite input file"},
+      {{"-l", "-o", "net.log", "net.xml"},
+       "Output file would overwrite log file"},
+      {{"-l", "-o", "sub/../net.log", "net.xml"},
+       "Output file would overwrite log file"},
+      {{"-l", "-o", "dangling.xml", "net.xml"},
+       "Output file would overwrite log file"},
+  };
+  for (const auto& c : kCases) {
+    const std::string what = ::testing::PrintToString(c.args);
+    ScratchDir dir;
+    dir.write("net.xml", kNet);
+    mkdir(dir.file("sub").c_str(), 0755);
+    link(dir.file("net.xml").c_str(), dir.file("hard.xml").c_str());
+    symlink("net.xml", dir.file("link.xml").c_str());
+    // Names the log, which does not exist yet.
+    symlink("net.log", dir.file("dangling.xml").c_str());
+    if (c.args.back() == "net.log") dir.write("net.log", kNet);
+    const auto before = dir.files();
+    const ToolRun run = run_tool(c.args, dir.path());
+    EXPECT_EQ(run.status, kRefused) << what;
+    EXPECT_EQ(run.out, c.message + "\n") << what;
+    EXPECT_EQ(dir.files(), before) << what;
+  }
+}
+
+TEST(CommandLineTest, VersionAlonePrintsTheVersion) {
+  ScratchDir dir;
+  ToolRun run = run_tool({"--version"}, dir.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, std::string(kProgramVersion) + "\n");
+  EXPECT_EQ(run.err, "");
+  // Among other arguments it is an option the parser does not know.
+  run = run_tool({"--version", "net.xml"}, dir.path());
+  EXPECT_EQ(run.status, kRefused);
+  EXPECT_NE(run.err.find("Unknown long option 'version'"), std::string::npos);
 }
 
 TEST(CommandLineTest, UnopenableLogTurnsLoggingOffSilently) {

@@ -1,9 +1,13 @@
 // End-to-end runs from the command line to the output file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "tool_runner.h"
 
@@ -142,17 +146,27 @@ TEST(FullRunTest, FailedSavesAreReportedAndKeepTheOldOutput) {
   dir.write("chain.xml", kChain);
   dir.write("kept.xml", "old output");
   mkdir(dir.file("folder").c_str(), 0755);
-  for (const char* output :
-       {"missing/out.xml", "folder", "/dev/full", "kept.xml"}) {
-    SCOPED_TRACE(output);
+  const struct {
+    std::string output;
+    std::string reason;
+  } kCases[] = {
+      {"missing/out.xml", "No such file or directory"},
+      {"folder", "Is a directory"},
+      {"/dev/full", "No space left on device"},
+      {"kept.xml", "File too large"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.output);
     // A file size limit makes the save of kept.xml fail midway.
-    const long limit = std::string(output) == "kept.xml" ? 300 : 0;
+    const long limit = c.output == "kept.xml" ? 300 : 0;
     const ToolRun run =
-        run_tool({"-o", output, "chain.xml"}, dir.path(), limit);
+        run_tool({"-o", c.output, "chain.xml"}, dir.path(), limit);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out,
               "\n p_map size :1\n t_map size :0Can't write output file\n");
-    EXPECT_NE(run.err.find("can't open file"), std::string::npos) << run.err;
+    // One line that names the file and the system's reason.
+    EXPECT_EQ(run.err,
+              "marovel: cannot write '" + c.output + "': " + c.reason + "\n");
   }
   EXPECT_EQ(dir.files(),
             (std::map<std::string, std::string>{{"chain.xml", kChain},
@@ -171,6 +185,44 @@ TEST(FullRunTest, WriterFailureLeavesNoFile) {
   EXPECT_EQ(run.out, "\n p_map size :1\n t_map size :0Inconsistent xml's 3\n");
   EXPECT_EQ(read_file(dir.file("chain_reduced.xml")), "old output");
   EXPECT_EQ(dir.files().size(), 2u);
+}
+
+// A failed run lets go of a reader waiting on a FIFO output, which then
+// sees the end of the file and no byte; with no reader, it does not wait.
+TEST(FullRunTest, FailedRunsReleaseAReaderWaitingOnAFifo) {
+  ScratchDir dir;
+  dir.write("chain.xml", kChain);
+  dir.write("chain.log", kChain);
+  dir.write("wrong.xml", "<wrong/>");
+  std::string no_info = kChain;
+  no_info.replace(no_info.find("<info>second</info>"), 19, "");
+  dir.write("no_info.xml", no_info);
+  ASSERT_EQ(mkfifo(dir.file("out.fifo").c_str(), 0644), 0);
+  const struct {
+    std::vector<std::string> args;
+    int status;
+  } kCases[] = {
+      {{"-o", "out.fifo", "wrong.xml"}, 2},          // the reader fails
+      {{"-o", "out.fifo", "no_info.xml"}, 2},        // the writer's check fails
+      {{"-l", "-o", "out.fifo", "chain.log"}, 255},  // the log is the input
+  };
+  for (const auto& c : kCases) {
+    const std::string what = ::testing::PrintToString(c.args);
+    // Opened without waiting, the read end stands for a reader in a
+    // pipeline; it is told of a writer that came and went by POLLHUP.
+    const int reader =
+        open(dir.file("out.fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(run_tool(c.args, dir.path()).status, c.status) << what;
+    pollfd poll_reader{reader, POLLIN, 0};
+    EXPECT_EQ(poll(&poll_reader, 1, 0), 1) << what;
+    EXPECT_TRUE(poll_reader.revents & POLLHUP) << what;
+    char byte;
+    EXPECT_EQ(read(reader, &byte, 1), 0) << what;
+    close(reader);
+    // No reader: the run ends all the same.
+    EXPECT_EQ(run_tool(c.args, dir.path()).status, c.status) << what;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/counted.h"
 #include "base/test_status.h"
 #include "bench/net_generator.h"
 #include "netfile/net_file_reader.h"
@@ -129,12 +130,10 @@ void expect_round_trip(const ScratchDir& dir, const std::string& name) {
   ToolRun run = run_program(NET2PNML_BINARY, {name}, dir.path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, "Wrote " + stem +
-                         ".pnml: " + std::to_string(before.net.places.size()) +
-                         " places, " +
-                         std::to_string(before.net.transitions.size()) +
-                         " transitions, " +
-                         std::to_string(before.net.arcs.size()) + " arcs\n");
+  EXPECT_EQ(run.out, "Wrote " + stem + ".pnml: " +
+                         counted(before.net.places.size(), "place") + ", " +
+                         counted(before.net.transitions.size(), "transition") +
+                         ", " + counted(before.net.arcs.size(), "arc") + "\n");
   expect_nodes_carried(dir.file(stem + ".pnml"), before.net);
 
   run = run_program(PNML2NET_BINARY, {stem + ".pnml", "-o", stem + "_back.xml"},

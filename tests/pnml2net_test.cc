@@ -71,7 +71,7 @@ TEST(Pnml2NetTest, FilesAndCommandLine) {
   ToolRun run = run_program(PNML2NET_BINARY, {"nets.pnml", "--net", "second"},
                             dir.path());
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "Wrote nets.xml: 1 places, 1 transitions, 1 arcs\n");
+  EXPECT_EQ(run.out, "Wrote nets.xml: 1 place, 1 transition, 1 arc\n");
   EXPECT_EQ(read_file(dir.file("nets.xml")),
             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
             "<petrinet>\n"

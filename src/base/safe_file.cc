@@ -7,50 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
-#include <string_view>
 
+#include "base/file_identity.h"
 #include "base/signal_cleanup.h"
 
 namespace marovel {
 namespace {
 
 constexpr size_t kBufferSize = 1 << 20;
-
-bool has_prefix(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-// Follows symbolic links to the file they finally name, so that replacing
-// that file leaves the links in place. A dangling link names the file to
-// create; a link to one of the process's own streams stops there, since
-// what such a stream leads to may have no name at all (a pipe).
-std::string resolve_links(std::string path) {
-  for (int hops = 0; hops < 40; ++hops) {
-    if (SafeFile::stream_descriptor(path)) break;
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-    std::string link(st.st_size > 0 ? st.st_size + 1 : 4096, '\0');
-    const ssize_t length = readlink(path.c_str(), link.data(), link.size());
-    if (length < 0 || static_cast<size_t>(length) >= link.size()) break;
-    link.resize(length);
-    if (link.front() == '/') {
-      path = link;
-    } else {
-      const size_t slash = path.rfind('/');
-      path =
-          (slash == std::string::npos ? "" : path.substr(0, slash + 1)) + link;
-    }
-  }
-  return path;
-}
-
-std::string folder_of(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // A hidden name of fixed length in `folder`, however long the target's name
 // is: ".marovel-" and six random letters or digits.
@@ -100,36 +65,18 @@ class SignalsHeld {
 
 }  // namespace
 
-std::optional<int> SafeFile::stream_descriptor(const std::string& path) {
-  if (path == "/dev/stdin") return 0;
-  if (path == "/dev/stdout") return 1;
-  if (path == "/dev/stderr") return 2;
-  for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
-    if (!has_prefix(path, prefix)) continue;
-    const std::string_view number =
-        std::string_view(path).substr(prefix.size());
-    int fd = -1;
-    const auto [end, error] =
-        std::from_chars(number.data(), number.data() + number.size(), fd);
-    if (error == std::errc() && end == number.data() + number.size() &&
-        !number.empty() && fd >= 0)
-      return fd;
-  }
-  return std::nullopt;
-}
-
 SafeFile::SafeFile(const std::string& path, Staging staging)
-    : target_(resolve_links(path)), folder_(folder_of(target_)) {
+    : path_(path), target_(resolve_links(path)), folder_(folder_of(target_)) {
   if (const std::optional<int> fd = stream_descriptor(target_)) {
     fd_ = fcntl(*fd, F_DUPFD_CLOEXEC, 0);
-    if (fd_ < 0) fail(target_, errno);
+    if (fd_ < 0) fail(errno);
   } else {
     struct stat st;
     const bool exists = stat(target_.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
       fd_ =
           open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-      if (fd_ < 0) fail(target_, errno);
+      if (fd_ < 0) fail(errno);
     } else {
       open_staging(staging);
       if (fd_ >= 0 && exists) {
@@ -157,7 +104,7 @@ void SafeFile::open_staging(Staging staging) {
     }
     // A folder that is not there, or not writable, fails either way.
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-      fail(target_, errno);
+      fail(errno);
       return;
     }
   }
@@ -177,18 +124,16 @@ void SafeFile::open_staging(Staging staging) {
   }
   const int error = errno;
   temp_path_.clear();
-  fail(target_, error);
+  fail(error);
 }
 
 SafeFile::~SafeFile() {
   if (!done_) discard();
 }
 
-void SafeFile::fail(const std::string& what, int error) {
-  error_ = "can't open file '" + what + "'";
-  if (error != 0)
-    error_ +=
-        " (error " + std::to_string(error) + ": " + std::strerror(error) + ")";
+void SafeFile::fail(int error) {
+  error_ = "cannot write '" + path_ +
+           "': " + (error != 0 ? std::strerror(error) : "the write failed");
 }
 
 void SafeFile::close_descriptor() {
@@ -215,7 +160,7 @@ bool SafeFile::link_unnamed() {
   int error = link_as(target_);
   if (error == 0) return true;
   if (error != EEXIST) {
-    fail(target_, error);
+    fail(error);
     return false;
   }
   // Otherwise the file gets a temporary name and moves over the target;
@@ -230,7 +175,7 @@ bool SafeFile::link_unnamed() {
     unlink(temp.c_str());
     break;
   }
-  fail(target_, error);
+  fail(error);
   return false;
 }
 
@@ -239,23 +184,23 @@ bool SafeFile::commit() {
   if (!buffer_) return false;
   stream_.flush();
   bool ok = stream_.good();
-  if (!ok) fail(target_, errno);
+  if (!ok) fail(errno);
   // A FIFO or a terminal cannot be synced, and need not be.
   if (ok && mode_ != Mode::kDirect && fsync(fd_) != 0) {
-    fail(target_, errno);
+    fail(errno);
     ok = false;
   }
   if (ok && mode_ == Mode::kUnnamed) ok = link_unnamed();
   stream_.rdbuf(nullptr);
   if (buffer_->close() == nullptr && ok) {
-    fail(target_, errno);
+    fail(errno);
     ok = false;
   }
   buffer_.reset();
   fd_ = -1;
   if (mode_ == Mode::kNamed) {
     if (ok && rename(temp_path_.c_str(), target_.c_str()) != 0) {
-      fail(target_, errno);
+      fail(errno);
       ok = false;
     }
     if (!ok) unlink(temp_path_.c_str());

@@ -46,21 +46,19 @@ class SafeFile {
   // Drops what was written, leaving the target as it was.
   void discard();
 
-  // Why the last failure happened, in the library's "can't open file" form.
+  // Why the last failure happened, one line that names the file as it was
+  // given and the system's reason: "cannot write 'PATH': REASON".
   const std::string& error() const { return error_; }
-
-  // The descriptor that a path names directly: 1 for /dev/stdout, N for
-  // /dev/fd/N or /proc/self/fd/N, and so on; none for any other path.
-  static std::optional<int> stream_descriptor(const std::string& path);
 
  private:
   enum class Mode { kDirect, kUnnamed, kNamed };
 
   void open_staging(Staging staging);
   bool link_unnamed();
-  void fail(const std::string& what, int error);
+  void fail(int error);
   void close_descriptor();
 
+  std::string path_;    // as given, for messages
   std::string target_;  // the path after following symbolic links
   std::string folder_;  // the target's folder
   Mode mode_ = Mode::kDirect;

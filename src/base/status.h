@@ -15,7 +15,8 @@ class [[nodiscard]] Status {
   enum class Code {
     kOk,
     kInvalidInput,  // the input is not what the command reads
-    kIoError,       // a file could not be opened, read or written
+    kIoError,       // a file could not be opened or read
+    kWriteFailed,   // the output could not be written; the detail says why
     kLimit,         // the input goes past what the program can hold
   };
 

@@ -6,9 +6,11 @@
 #include <chrono>
 #include <clocale>
 #include <new>
+#include <string_view>
 
 #include "base/file_identity.h"
 #include "base/quoted.h"
+#include "base/version.h"
 #include "driver/command_line.h"
 #include "driver/file_names.h"
 #include "driver/run_summary.h"
@@ -59,17 +61,28 @@ RuleSet rules_from_letters(const wxString& letters) {
   return rules;
 }
 
-// Shows a failed phase: the library's or the system's reason through the
-// library's logging, then the system's own message on `out`, or on `err`
-// for the failures that have no message of the original set.
+// Shows a failed phase: the library's reason through the library's logging
+// (a failed write's reason in one line of our own, which names the file),
+// then the system's own message on `out`, or on `err` for the failures that
+// have no message of the original set.
 void report(const Status& status, std::ostream& out, std::ostream& err) {
-  if (!status.detail().empty())
+  if (status.code() == Status::Code::kWriteFailed) {
+    err << "marovel: " << status.detail() << "\n";
+  } else if (!status.detail().empty()) {
     wxLogError("%s", wxString::FromUTF8(status.detail()));
+  }
   if (status.code() == Status::Code::kLimit) {
     err << "marovel: " << status.message() << "\n";
   } else {
     out << status.message();
   }
+}
+
+// A PNML document's root, `pnml` with or without a namespace prefix.
+bool is_pnml_root(std::string_view name) {
+  const size_t colon = name.find(':');
+  return (colon == std::string_view::npos ? name : name.substr(colon + 1)) ==
+         "pnml";
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
@@ -93,7 +106,8 @@ const char* phase_name(Phase phase) {
 
 // Reads, reduces and writes; returns the exit status. `phase` tells, should
 // memory run out, how far the run got.
-int run_phases(Settings& settings, const std::string& input_path, Phase& phase,
+int run_phases(Settings& settings, const std::string& input_path,
+               const std::string& output_path, Phase& phase,
                RunSummary& summary, std::ostream& out, std::ostream& err) {
   using Clock = std::chrono::steady_clock;
   phase = Phase::kRead;
@@ -104,7 +118,7 @@ int run_phases(Settings& settings, const std::string& input_path, Phase& phase,
   summary.read_seconds = seconds_since(start);
   if (!read.ok()) {
     report(read, out, err);
-    if (input.root_name == "pnml")
+    if (is_pnml_root(input.root_name))
       err << "marovel: " << quoted(input_path)
           << " is a PNML file: convert it with pnml2net first, then reduce "
              "the net file it writes\n";
@@ -132,8 +146,6 @@ int run_phases(Settings& settings, const std::string& input_path, Phase& phase,
   start = Clock::now();
   out << "\n p_map size :" << model.p_map.size()
       << "\n t_map size :" << model.t_map.size();
-  const std::string output_path =
-      to_native_bytes(settings.output_file_name.GetFullPath());
   const Status written =
       write_reduced_net(input_path, output_path, model, out, &input);
   summary.write_seconds = seconds_since(start);
@@ -171,22 +183,43 @@ int run_initialised(int argc, char** argv, std::ostream& out,
     settings.output_file_name = derive_output_name(input_file_name);
   }
   if (!settings.output_file_name.IsOk()) out << "Wrong output file name\n";
+  const std::string output_path =
+      to_native_bytes(settings.output_file_name.GetFullPath());
 
   settings.rules =
       line.rules ? rules_from_letters(*line.rules) : RuleSet::all();
   if (line.steps) settings.max_steps = *line.steps;
 
+  // A run that ends without writing its output lets go of a reader waiting
+  // on it, as a writer's failed check does, so that no pipeline hangs.
+  bool written = false;
+  struct ReleaseOutput {
+    const std::string& path;
+    const bool& written;
+    ~ReleaseOutput() {
+      if (!written) release_fifo_reader(path);
+    }
+  } release{output_path, written};
+
+  // Nothing is created before the names are known to be apart: the output
+  // would replace the input, and opening the log truncates it.
+  if (same_file(output_path, input_path)) {
+    out << "Output file would overwrite input file\n";
+    return kRefused;
+  }
   if (line.log) {
-    settings.log_enabled = true;
-    settings.log_file_name = derive_log_name(input_file_name);
-    if (!settings.log_file_name.IsOk()) out << "Wrong log graph file name\n";
-    const std::string log_path =
-        to_native_bytes(settings.log_file_name.GetFullPath());
-    // Opening the log truncates it: never when it is the input itself.
+    const wxFileName log_file_name = derive_log_name(input_file_name);
+    if (!log_file_name.IsOk()) out << "Wrong log graph file name\n";
+    const std::string log_path = to_native_bytes(log_file_name.GetFullPath());
     if (same_file(log_path, input_path)) {
       out << "Log file would overwrite input file\n";
       return kRefused;
     }
+    if (same_file(output_path, log_path)) {
+      out << "Output file would overwrite log file\n";
+      return kRefused;
+    }
+    settings.log_enabled = true;
     settings.reduction_log.open(log_path, std::ios::out | std::ios::trunc);
     if (settings.reduction_log.fail()) settings.log_enabled = false;
   }
@@ -195,7 +228,8 @@ int run_initialised(int argc, char** argv, std::ostream& out,
   RunSummary summary;
   int status = kFailed;
   try {
-    status = run_phases(settings, input_path, phase, summary, out, err);
+    status =
+        run_phases(settings, input_path, output_path, phase, summary, out, err);
   } catch (const std::bad_alloc&) {
     // What the phase had begun is dropped on the way here: the output is
     // left as it was.
@@ -203,6 +237,7 @@ int run_initialised(int argc, char** argv, std::ostream& out,
     err << "marovel: out of memory while " << phase_name(phase) << "\n";
     return kFailed;
   }
+  written = summary.output.has_value();
   if (line.verbose) {
     out.flush();
     print_run_summary(summary, err);
@@ -213,6 +248,12 @@ int run_initialised(int argc, char** argv, std::ostream& out,
 }  // namespace
 
 int run_marovel(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  // Alone, as the companions take it; the parser's table and usage text
+  // stay as they are.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    out << kProgramVersion << "\n";
+    return 0;
+  }
   // Arguments, file names and messages are UTF-8 whatever the environment
   // says; the date and numbers keep the C locale.
   std::setlocale(LC_CTYPE, "C.UTF-8");

@@ -2,15 +2,16 @@
 
 #include <cstdio>
 
+#include "base/counted.h"
 #include "base/quoted.h"
 
 namespace marovel {
 namespace {
 
 std::string size_text(const NetSize& size) {
-  return std::to_string(size.places) + " places, " +
-         std::to_string(size.transitions) + " transitions, " +
-         std::to_string(size.arcs) + " arcs";
+  return counted(size.places, "place") + ", " +
+         counted(size.transitions, "transition") + ", " +
+         counted(size.arcs, "arc");
 }
 
 std::string seconds_text(double seconds) {
@@ -29,15 +30,7 @@ void print_run_summary(const RunSummary& summary, std::ostream& err) {
     for (size_t k = 0; k < kRuleCount; ++k)
       err << (k == 0 ? "" : ", ") << static_cast<char>('A' + k) << " "
           << report->applied[k];
-    err << "), stopped: ";
-    if (report->stopped_at_limit) {
-      err << "step limit " << summary.max_steps << " reached";
-    } else if (report->applications() == 0) {
-      err << "no rule applied at all";
-    } else {
-      err << "no rule applies any more";
-    }
-    err << "\n";
+    err << "), stopped: " << stopped_text(*report, summary.max_steps) << "\n";
   }
   if (summary.left)
     err << "marovel: left: " << size_text(*summary.left) << "\n";
@@ -45,8 +38,8 @@ void print_run_summary(const RunSummary& summary, std::ostream& err) {
     err << "marovel: largest: ";
     if (const auto& largest = summary.largest) {
       err << (largest->kind == NodeKind::kPlace ? "place " : "transition ")
-          << quoted(summary.largest_name) << " stands for " << largest->members
-          << (largest->members == 1 ? " input node" : " input nodes") << "\n";
+          << quoted(summary.largest_name) << " stands for "
+          << counted(largest->members, "input node") << "\n";
     } else {
       err << "no node left\n";
     }

@@ -72,10 +72,31 @@ Reducer::Step Reducer::step() {
   return step;
 }
 
+bool Reducer::can_step() {
+  // Finding a match leaves the model as it is: the index only lets go of
+  // candidates that no longer match.
+  return until_a_rule([&](auto rule) {
+    using R = typename decltype(rule)::type;
+    return rules_[R::kRule] && find<R>().has_value();
+  });
+}
+
 uint64_t ReductionReport::applications() const {
   uint64_t total = 0;
   for (const uint64_t count : applied) total += count;
   return total;
+}
+
+std::string stopped_text(const ReductionReport& report, int32_t max_steps) {
+  if (max_steps <= 0)
+    return "no step allowed (--steps=" + std::to_string(max_steps) + ")";
+  if (report.stopped_at_limit) {
+    std::string text = "step limit " + std::to_string(max_steps) + " reached";
+    if (report.exhausted_at_limit) text += "; no rule applies any more";
+    return text;
+  }
+  return report.applications() == 0 ? "no rule applied at all"
+                                    : "no rule applies any more";
 }
 
 std::string fault_message(const ReductionReport::Fault& fault) {
@@ -107,6 +128,7 @@ ReductionReport run_steps(NetModel& model, const RuleSet& rules,
     ++report.applied[static_cast<size_t>(done.applied->rule)];
     write_log_line(reduction_log, *done.applied, reducer.model().names);
   }
+  if (report.stopped_at_limit) report.exhausted_at_limit = !reducer.can_step();
   model = reducer.release();
   return report;
 }

@@ -52,6 +52,9 @@ class Reducer {
   // longer be trusted and the reference scans take over.
   Step step();
 
+  // Whether a step would apply a rule now; changes nothing.
+  bool can_step();
+
   const NetModel& model() const { return model_; }
   // Gives the model back; the reducer is done with it.
   NetModel release() { return std::move(model_); }
@@ -73,8 +76,10 @@ struct ReductionReport {
   // Applications per rule, in priority order.
   std::array<uint64_t, kRuleCount> applied{};
   // The run ended because the step limit was reached (rather than at a
-  // step in which no rule applied).
+  // step in which no rule applied), and whether no rule had a match left
+  // by then either.
   bool stopped_at_limit = false;
+  bool exhausted_at_limit = false;
   // Faults in the order they arose: a step after which the model was found
   // inconsistent (its number, counting from 0), or rule A's missing place.
   struct Fault {
@@ -89,6 +94,13 @@ struct ReductionReport {
 // The message the entry point shows for a fault: "\nNet inconsistent on step
 // N\n" or "\n missing place_j!\n".
 std::string fault_message(const ReductionReport::Fault& fault);
+
+// Why the run ended, as a person reads it: "no rule applies any more", "no
+// rule applied at all", "step limit N reached", the last followed by "; no
+// rule applies any more" when the limit came as the rules ran out, or "no
+// step allowed (--steps=N)" for a limit of 0 or less. `max_steps` is the
+// run's limit.
+std::string stopped_text(const ReductionReport& report, int32_t max_steps);
 
 // Reduces `model` in place, for at most `max_steps` steps (none when it is
 // 0 or less). Each application writes its line to `reduction_log` unless

@@ -33,9 +33,9 @@ int run_net2dot(const std::vector<std::string>& args, std::ostream& out,
   SafeFile file(start.output);
   const bool written = write_dot(graph, file.stream());
   if (const int status = finish_tool(tool, file, written, err)) return status;
-  out << "Wrote " << start.output << ": " << graph.places.size() << " places, "
-      << graph.transitions.size() << " transitions, " << graph.arcs.size()
-      << " arcs\n";
+  report_written(
+      start, {graph.places.size(), graph.transitions.size(), graph.arcs.size()},
+      out);
   return 0;
 }
 

@@ -69,9 +69,8 @@ int run_net2pnml(const std::vector<std::string>& args, std::ostream& out,
   SafeFile output(start.output);
   const bool written = write_pnml(net, output.stream());
   if (const int status = finish_tool(tool, output, written, err)) return status;
-  out << "Wrote " << start.output << ": " << net.places.size() << " places, "
-      << net.transitions.size() << " transitions, " << net.arcs.size()
-      << " arcs\n";
+  report_written(
+      start, {net.places.size(), net.transitions.size(), net.arcs.size()}, out);
   return 0;
 }
 

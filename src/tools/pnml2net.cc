@@ -36,9 +36,8 @@ int run_pnml2net(const std::vector<std::string>& args, std::ostream& out,
   SafeFile file(start.output);
   const bool written = write_net_file(net, file.stream());
   if (const int status = finish_tool(tool, file, written, err)) return status;
-  out << "Wrote " << start.output << ": " << net.places.size() << " places, "
-      << net.transitions.size() << " transitions, " << net.arcs.size()
-      << " arcs\n";
+  report_written(
+      start, {net.places.size(), net.transitions.size(), net.arcs.size()}, out);
   return 0;
 }
 

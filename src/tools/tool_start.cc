@@ -1,5 +1,8 @@
 #include "tools/tool_start.h"
 
+#include <cassert>
+
+#include "base/counted.h"
 #include "base/file_identity.h"
 #include "base/version.h"
 
@@ -46,13 +49,20 @@ int report_read_failure(const ToolInfo& tool, const ToolStart& start,
 
 int finish_tool(const ToolInfo& tool, SafeFile& file, bool written,
                 std::ostream& err) {
-  if (written && file.commit()) return 0;
-  if (!written) file.discard();
-  err << tool.name << ": "
-      << (file.error().empty() ? "the output could not be written"
-                               : file.error())
-      << "\n";
+  // A writer fails only with its stream, and a failed stream fails the
+  // commit, which records why and leaves the target as it was.
+  const bool committed = file.commit();
+  assert(written || !committed);
+  if (committed && written) return 0;
+  err << tool.name << ": " << file.error() << "\n";
   return 1;
+}
+
+void report_written(const ToolStart& start, const WrittenCounts& counts,
+                    std::ostream& out) {
+  out << "Wrote " << start.output << ": " << counted(counts.places, "place")
+      << ", " << counted(counts.transitions, "transition") << ", "
+      << counted(counts.arcs, "arc") << "\n";
 }
 
 }  // namespace marovel

@@ -48,9 +48,21 @@ int report_read_failure(const ToolInfo& tool, const ToolStart& start,
 
 // Puts the written file in place when the writer, whose result is
 // `written`, and the file both succeeded; returns 0, or 1 after reporting
-// why not (the file is then left as it was).
+// why not in one line that names the file and the system's reason (the
+// target is then left as it was).
 int finish_tool(const ToolInfo& tool, SafeFile& file, bool written,
                 std::ostream& err);
+
+// What a companion wrote, for the line that ends its run.
+struct WrittenCounts {
+  size_t places = 0;
+  size_t transitions = 0;
+  size_t arcs = 0;
+};
+
+// "Wrote PATH: 3 places, 1 transition, 4 arcs" on `out`.
+void report_written(const ToolStart& start, const WrittenCounts& counts,
+                    std::ostream& out);
 
 }  // namespace marovel
 

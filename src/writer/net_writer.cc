@@ -245,11 +245,16 @@ void scan_for_writing(const XmlDocument& doc, const NameTable& names,
   index_members(input, names);
 }
 
-Status write_reduced_document(const InputNet& input, const NetModel& model,
-                              std::string_view date, std::ostream& members_out,
-                              std::ostream& xml, TwoCores cores) {
-  // The lists must be there and hold members, as the reader found them;
-  // a file scanned again may have lost them.
+namespace {
+
+// Every check of the document, before a byte of it is written: the lists
+// must be there and hold members, as the reader found them (a file scanned
+// again may have lost them), and every node must be one the copier can
+// copy. The member names of merged transitions go to `members_out` on the
+// way, and are flushed, so that they come before the document where both
+// share one stream (an output named /dev/stdout).
+Status check_document(const InputNet& input, NodeCopier& copier,
+                      std::ostream& members_out) {
   for (const auto& [which, list] :
        {std::pair{NetList::kPlaces, &input.places},
         {NetList::kTransitions, &input.transitions}}) {
@@ -258,12 +263,14 @@ Status write_reduced_document(const InputNet& input, const NetModel& model,
     if (!list->has_members)
       return fault(list_fault_message(which, ListFault::kEmpty));
   }
-  NodeCopier copier(model, input);
-  if (Status status = copier.check(members_out); !status.ok()) return status;
-  // What was said so far comes before the document where both share one
-  // stream (an output named /dev/stdout).
+  Status status = copier.check(members_out);
   members_out.flush();
+  return status;
+}
 
+// The document itself. REQUIRES: check_document() passed with `copier`.
+void write_document(NodeCopier& copier, const NetModel& model,
+                    std::string_view date, std::ostream& xml, TwoCores cores) {
   XmlWriter writer(xml);
   writer.start_element(kNetRoot);
   writer.start_element("info");
@@ -313,6 +320,17 @@ Status write_reduced_document(const InputNet& input, const NetModel& model,
   }
   writer.end_element();
   writer.finish();
+}
+
+}  // namespace
+
+Status write_reduced_document(const InputNet& input, const NetModel& model,
+                              std::string_view date, std::ostream& members_out,
+                              std::ostream& xml, TwoCores cores) {
+  NodeCopier copier(model, input);
+  if (Status status = check_document(input, copier, members_out); !status.ok())
+    return status;
+  write_document(copier, model, date, xml, cores);
   return Status();
 }
 
@@ -334,18 +352,17 @@ Status write_reduced_net(const std::string& input_path,
   }
   const std::string date = current_date_text();
 
-  // The file is opened first so that the document streams straight into it;
-  // nothing reaches it before every check has passed.
-  SafeFile file(output_path);
-  if (Status status = write_reduced_document(*input, model, date, members_out,
-                                             file.stream(), cores);
-      !status.ok()) {
-    file.discard();
+  NodeCopier copier(model, *input);
+  if (Status status = check_document(*input, copier, members_out); !status.ok())
     return status;
-  }
+  // Opened only once every check has passed, so that a failed run creates
+  // nothing and never waits for the reader of a FIFO; the document then
+  // streams straight into it.
+  SafeFile file(output_path);
+  write_document(copier, model, date, file.stream(), cores);
   if (!file.commit())
-    return Status::error(Status::Code::kIoError, "Can't write output file\n",
-                         file.error());
+    return Status::error(Status::Code::kWriteFailed,
+                         "Can't write output file\n", file.error());
   return Status();
 }
 
