@@ -132,7 +132,9 @@ TEST(ReliabilityTest, SignalsAtAnyMomentLeaveTheOldOrTheNewOutputWhole) {
       const ToolRun run =
           run_program(MAROVEL_BINARY, args, dir.path(), options);
       // The moments that follow the output's bytes come before the end.
-      if (moment.when) EXPECT_TRUE(run.signalled);
+      if (moment.when) {
+        EXPECT_TRUE(run.signalled);
+      }
       EXPECT_FALSE(run.core_dumped);
       EXPECT_TRUE(run.status == 1 || run.status == 128 + signal_number)
           << run.status;
