@@ -15,7 +15,7 @@ nodes=${PNML_NODES:-200000}
 runs=${PNML_RUNS:-7}
 build=$dir/build
 
-"$root/scripts/install-deps.sh" time
+"$root/scripts/install-deps.sh" bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
   -DMAROVEL_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target pnml2net marovel_gen_net \

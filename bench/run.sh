@@ -24,7 +24,7 @@ compare_size=${BENCH_COMPARE_SIZE:-10000}
 repeat=${BENCH_REPEAT:-3}
 build=$dir/build
 
-"$root/scripts/install-deps.sh" time libxml2-utils
+"$root/scripts/install-deps.sh" bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
   -DMAROVEL_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target marovel marovel_gen_net \

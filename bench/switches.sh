@@ -18,7 +18,7 @@ repeat=${BENCH_REPEAT:-3}
 build=$dir/build
 variants="all no-prefetch one-core"
 
-"$root/scripts/install-deps.sh" time
+"$root/scripts/install-deps.sh" bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
   -DMAROVEL_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target marovel_gen_net >/dev/null

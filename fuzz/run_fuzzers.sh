@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer harnesses in build-fuzz/ and runs each one for a
-# bounded time on its seed corpus. Exits non-zero on a finding (a crash, a
-# leak, a hang past 10 s or memory past the limit) and keeps what the run
-# left for inspection; the repository's corpus is never modified.
+# Builds the libFuzzer harnesses in build-fuzz/, then either replays each
+# harness's checked-in corpus once, every input as it is (--replay: what
+# ./test.sh runs), or fuzzes for a bounded time, mutating a copy of the
+# corpus. Exits non-zero on a finding (a crash, a leak, a hang past the
+# time-out or memory past the limit) and keeps what the run left for
+# inspection; the repository's corpus is never modified.
 #
-#   fuzz/run_fuzzers.sh [SECONDS_PER_HARNESS] [WORK_DIR]
+#   fuzz/run_fuzzers.sh --replay
+#   fuzz/run_fuzzers.sh SECONDS_PER_HARNESS [WORK_DIR]
 #
-# SECONDS_PER_HARNESS defaults to 25. WORK_DIR, when given, keeps the grown
-# corpora and the logs (and a later run resumes from them); otherwise a
-# temporary folder is used and removed after a clean run.
+# WORK_DIR, when given, keeps the grown corpora and the logs (and a later
+# run resumes from them); otherwise a temporary folder is used and removed
+# after a clean run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-25}
+if [ $# -lt 1 ]; then
+  echo "usage: fuzz/run_fuzzers.sh --replay | SECONDS_PER_HARNESS [WORK_DIR]" >&2
+  exit 2
+fi
+seconds=$1
 work=${2:-}
 compiler=clang++-14
 if ! command -v "$compiler" >/dev/null; then
-  echo "fuzz: $compiler not found (scripts/install-deps.sh clang-14 libclang-rt-14-dev)" >&2
+  echo "fuzz: $compiler not found (scripts/install-deps.sh fuzz)" >&2
   exit 1
 fi
 
@@ -35,24 +42,36 @@ if [ -z "$work" ]; then
   work=$(mktemp -d "${TMPDIR:-/tmp}/marovel-fuzz.XXXXXX")
   keep=0
 fi
-mkdir -p "$work"
+mkdir -p "$work/findings"
 
-# One harness: grows its corpus in WORK_DIR and prints one line of result.
+# ASan reserves terabytes of address space, so memory is bounded by resident
+# size and by the largest single allocation, not by ulimit -v.
+limits=(-rss_limit_mb=768 -malloc_limit_mb=256)
+
+# One harness: replays or grows its corpus and prints one line of result.
 fuzz_one() {
-  local harness=$1 corpus=$work/corpus-$2
-  mkdir -p "$corpus" "$work/findings"
-  cp -n fuzz/corpus/"$2"/* "$corpus"/ || true
-  # ASan reserves terabytes of address space, so memory is bounded by
-  # resident size and by the largest single allocation, not by ulimit -v.
-  if build-fuzz/${harness}_fuzzer -dict=fuzz/marovel.dict \
-      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=768 \
-      -malloc_limit_mb=256 -max_len=16384 -print_final_stats=1 \
-      -artifact_prefix="$work/findings/$harness-" \
-      "$corpus" >"$work/$harness.log" 2>&1; then
-    echo "fuzz: $harness: $(grep -m1 -o 'Done [0-9]* runs in [0-9]* second(s)' "$work/$harness.log")"
+  local harness=$1 seeds=fuzz/corpus/$2 log=$work/$1.log
+  local args=("${limits[@]}" -artifact_prefix="$work/findings/$harness-")
+  if [ "$seconds" = --replay ]; then
+    # Each file given runs once, whole; the time-out leaves room for a
+    # loaded machine.
+    args+=(-timeout=60 "$seeds"/*)
+  else
+    local corpus=$work/corpus-$2
+    mkdir -p "$corpus"
+    cp -n "$seeds"/* "$corpus"/ || true
+    args+=(-dict=fuzz/marovel.dict -max_total_time="$seconds" -timeout=10
+           -max_len=16384 -print_final_stats=1 "$corpus")
+  fi
+  if build-fuzz/${harness}_fuzzer "${args[@]}" >"$log" 2>&1; then
+    if [ "$seconds" = --replay ]; then
+      echo "fuzz: $harness: replayed $(find "$seeds" -type f | wc -l) inputs"
+    else
+      echo "fuzz: $harness: $(grep -m1 -o 'Done [0-9]* runs in [0-9]* second(s)' "$log")"
+    fi
   else
     echo "fuzz: $harness FAILED; log and input in $work" >&2
-    tail -n 40 "$work/$harness.log" >&2
+    tail -n 40 "$log" >&2
     return 1
   fi
 }

@@ -1,10 +1,38 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing marovel need, and
-# nothing when they are all present. Needs root when something is missing.
+# Installs the Debian packages that the named jobs need, and nothing when
+# they are all present. Needs root when something is missing.
+#
+#   scripts/install-deps.sh [JOB...]
+#
+# With no job, what building the commands needs (./run.sh). Each job adds:
+#   test     the unit and end-to-end tests: GoogleTest; dot renders
+#            net2dot's output; man-db and groff-base render the manual
+#            pages; lintian checks the package
+#   fuzz     the libFuzzer harnesses: clang and its runtime libraries
+#   package  the Debian package: dpkg-dev (dpkg-buildflags, dpkg-shlibdeps)
+#            and file, which CPack runs on the commands
+#   bench    the benchmark tools: Google Benchmark; time and xmllint, which
+#            the bench scripts run
+#
+# wxWidgets: Debian ships no development package for its base library alone;
+# libwxgtk3.2-dev is the one that holds wx-config, the build's wx/setup.h
+# and the link to libwx_baseu-3.2.so, and it depends on the GUI libraries
+# and on the GL and GLU headers. marovel links the base library only.
 set -euo pipefail
 
-packages=(cmake make g++ libwxgtk3.2-dev libexpat1-dev googletest libgtest-dev
-          libbenchmark-dev "$@")
+packages=(cmake make g++ libwxgtk3.2-dev libexpat1-dev)
+for job in "$@"; do
+  case $job in
+    test) packages+=(libgtest-dev graphviz man-db groff-base lintian) ;;
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    package) packages+=(dpkg-dev file) ;;
+    bench) packages+=(libbenchmark-dev time libxml2-utils) ;;
+    *)
+      echo "install-deps: unknown job '$job' (test, fuzz, package, bench)" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

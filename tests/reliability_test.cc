@@ -8,11 +8,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -28,48 +33,108 @@ std::string generated_net(bench::Family family, size_t nodes, uint64_t seed) {
   return text.str();
 }
 
-// The output with its generation date masked, so that two runs compare.
-std::string undated(const std::string& output) {
-  static const std::regex kDate("<generatedate>[^<]*</generatedate>");
-  return std::regex_replace(output, kDate, "<generatedate/>");
-}
-
 // The names of the files in `dir`, hidden ones included.
 std::set<std::string> names_in(const ScratchDir& dir) {
   std::set<std::string> names;
-  for (const auto& [name, content] : dir.files()) names.insert(name);
+  for (const auto& entry :
+       std::filesystem::recursive_directory_iterator(dir.path()))
+    names.insert(std::filesystem::relative(entry.path(), dir.path()));
   return names;
 }
 
-double seconds_of(const std::function<void()>& f) {
+// The bytes process `pid` has written so far, by /proc/PID/io.
+long bytes_written(int pid) {
+  std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+  for (std::string key; io >> key;) {
+    long value = 0;
+    io >> value;
+    if (key == "wchar:") return value;
+  }
+  return 0;
+}
+
+// A moment of a run: what it falls in, and when a signal is sent there.
+struct Moment {
+  std::string name;
+  long after_us = 0;  // from the start, or from `when`
+  std::function<bool(int pid)> when;
+};
+
+// The moments a signal should land in, from one run of `args` with -v: the
+// start, before marovel's code runs; the middle of reading and of
+// reducing, from the phase times the run's summary gives (the start-up
+// being what the run took beyond its phases); writing, once the first piece
+// of the output is out; the commit, once the whole output is written and
+// only syncing and naming it are left; and the end, once the new output
+// has its name. The last three follow the process's own count of the bytes
+// it wrote, and the output, whatever the machine's speed. Expects `out.xml`
+// to hold "old output" when a signal is due, and leaves the run's output
+// there.
+std::vector<Moment> moments_of(const std::vector<std::string>& args,
+                               const ScratchDir& dir) {
+  std::vector<std::string> verbose = {"-v"};
+  verbose.insert(verbose.end(), args.begin(), args.end());
   const auto start = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-      .count();
+  const ToolRun run = run_tool(verbose, dir.path());
+  const double total =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  EXPECT_EQ(run.status, 1) << run.err;
+  std::smatch times;
+  const std::regex line(
+      "time: read ([0-9.]+) s, reduce ([0-9.]+) s, write ([0-9.]+) s");
+  if (!std::regex_search(run.err, times, line)) {
+    ADD_FAILURE() << "no phase times in: " << run.err;
+    return {};
+  }
+  const double read = std::stod(times[1]), reduce = std::stod(times[2]),
+               write = std::stod(times[3]);
+  const double setup = std::max(0.0, total - read - reduce - write);
+  const auto at = [](double seconds) {
+    return static_cast<long>(seconds * 1e6);
+  };
+  // Standard output's messages go out before the document.
+  const long messages = static_cast<long>(run.out.size());
+  const long document =
+      static_cast<long>(std::filesystem::file_size(dir.file("out.xml")));
+  const auto written = [](long bytes) {
+    return [bytes](int pid) { return bytes_written(pid) >= bytes; };
+  };
+  const auto named = [output = dir.file("out.xml")](int) {
+    std::error_code error;
+    return std::filesystem::file_size(output, error) !=
+           std::string_view("old output").size();
+  };
+  return {{"the start", 0, {}},
+          {"reading", at(setup + read / 2), {}},
+          {"reducing", at(setup + read + reduce / 2), {}},
+          {"writing", 0, written(messages + 1)},
+          {"the commit", 0, written(messages + document)},
+          {"the end", 0, named}};
 }
 
 TEST(ReliabilityTest, SignalsAtAnyMomentLeaveTheOldOrTheNewOutputWhole) {
   ScratchDir dir;
-  dir.write("net.xml", generated_net(bench::Family::kRandom, 30000, 3));
-  std::string complete;
-  const double seconds = seconds_of([&] {
-    ASSERT_EQ(run_tool({"-o", "out.xml", "net.xml"}, dir.path()).status, 1);
-    complete = undated(read_file(dir.file("out.xml")));
-  });
+  dir.write("net.xml", generated_net(bench::Family::kRandom, 12000, 3));
+  const std::vector<std::string> args = {"-o", "out.xml", "net.xml"};
+  const std::vector<Moment> moments = moments_of(args, dir);
+  const std::string complete = undated(read_file(dir.file("out.xml")));
   ASSERT_FALSE(complete.empty());
-  constexpr int kMoments = 5;
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
-    for (int moment = 0; moment < kMoments; ++moment) {
-      const long after_us =
-          static_cast<long>(seconds * 1.1e6 * moment / (kMoments - 1));
-      SCOPED_TRACE("signal " + std::to_string(signal_number) + " after " +
-                   std::to_string(after_us) + " us");
+    for (const Moment& moment : moments) {
+      SCOPED_TRACE("signal " + std::to_string(signal_number) + " in " +
+                   moment.name);
       dir.write("out.xml", "old output");
       RunOptions options;
       options.signal = signal_number;
-      options.signal_after_us = after_us;
-      const ToolRun run = run_program(
-          MAROVEL_BINARY, {"-o", "out.xml", "net.xml"}, dir.path(), options);
+      options.signal_after_us = moment.after_us;
+      options.signal_when = moment.when;
+      const ToolRun run =
+          run_program(MAROVEL_BINARY, args, dir.path(), options);
+      // The moments that follow the output's bytes come before the end.
+      if (moment.when) {
+        EXPECT_TRUE(run.signalled);
+      }
       EXPECT_FALSE(run.core_dumped);
       EXPECT_TRUE(run.status == 1 || run.status == 128 + signal_number)
           << run.status;
@@ -79,16 +144,6 @@ TEST(ReliabilityTest, SignalsAtAnyMomentLeaveTheOldOrTheNewOutputWhole) {
           << output.substr(0, 200);
     }
   }
-}
-
-// A binary built without sanitizers, whose allocations fail under a memory
-// cap as they would for a user (the sanitizers' allocator reports instead).
-std::string plain_binary() {
-#ifdef MAROVEL_PLAIN_BUILD_DIR
-  const std::string binary = std::string(MAROVEL_PLAIN_BUILD_DIR) + "/marovel";
-  if (access(binary.c_str(), X_OK) == 0) return binary;
-#endif
-  return "";
 }
 
 // The smallest cap, to the quarter megabyte, under which `args` make
@@ -110,12 +165,16 @@ long smallest_cap(const std::string& binary,
   return high;
 }
 
-// Runs marovel on `net` under caps from the smallest that lets it succeed
-// down to the smallest that lets it start at all (below which the system's
-// loader and the libraries' own start-up fail, before marovel's code runs):
-// each run fails with one line naming memory and the failed-run status, or
-// succeeds; never a crash, never a touched or a stray file. Returns the
-// phases in which memory ran out.
+// Runs marovel on `net` under caps from the smallest that lets it start at
+// all (below which the system's loader and the libraries' own start-up
+// fail, before marovel's code runs) up to a gigabyte: each run fails
+// with one line naming memory and the failed-run status, or succeeds; never
+// a crash, never a touched or a stray file. The caps are chosen so that
+// every phase in which memory can run out is reached: bisections between
+// neighbouring caps whose runs ended differently, down to a quarter
+// megabyte, find each change of phase and run both sides of its edge; caps
+// spread over the range where the run fails add runs inside each phase.
+// Returns the phases in which memory ran out.
 std::set<std::string> phases_out_of_memory(
     const std::string& binary, const std::string& net,
     const std::vector<std::string>& options) {
@@ -123,38 +182,71 @@ std::set<std::string> phases_out_of_memory(
   dir.write("net.xml", net);
   std::vector<std::string> args = options;
   args.insert(args.end(), {"-o", "out.xml", "net.xml"});
+  const std::string kWritten = "(written)";
+  // The phase memory ran out in at each cap tried, in kilobytes, or
+  // kWritten.
+  std::map<long, std::string> ends;
   const auto run_capped = [&](long kilobytes) {
+    SCOPED_TRACE(std::to_string(kilobytes) + " kB");
     dir.write("out.xml", "old output");
     RunOptions run_options;
     run_options.address_space_limit = kilobytes << 10;
-    return run_program(binary, args, dir.path(), run_options);
-  };
-  const long high = smallest_cap(binary, args, dir.path(), 1);
-  const long start = smallest_cap(binary, {"-h"}, dir.path(), 1) + 512;
-  std::set<std::string> phases;
-  const long step = std::max(256L, high / 128);
-  for (long kilobytes = high; kilobytes >= start; kilobytes -= step) {
-    SCOPED_TRACE(std::to_string(kilobytes) + " kB");
-    const ToolRun run = run_capped(kilobytes);
+    const ToolRun run = run_program(binary, args, dir.path(), run_options);
     EXPECT_FALSE(run.core_dumped);
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"net.xml", "out.xml"}));
+    std::string& end = ends[kilobytes];
     if (run.status == 1) {
       EXPECT_NE(read_file(dir.file("out.xml")), "old output");
-      continue;
+      end = kWritten;
+      return;
     }
     EXPECT_EQ(run.status, 2) << run.err;
     EXPECT_EQ(read_file(dir.file("out.xml")), "old output");
     std::smatch found;
     const std::regex line("^marovel: out of memory( while (.*))?\n$");
     EXPECT_TRUE(std::regex_match(run.err, found, line)) << run.err;
-    if (found.size() > 2) phases.insert(found[2]);
-  }
+    end = found[2];
+  };
+  // Bisects between neighbours that ended differently until they are a
+  // quarter megabyte apart.
+  const auto refine = [&] {
+    for (bool split = true; split;) {
+      split = false;
+      for (auto it = ends.begin(); std::next(it) != ends.end(); ++it) {
+        const auto next = std::next(it);
+        if (it->second == next->second || next->first - it->first <= 256)
+          continue;
+        run_capped((it->first + next->first) / 2);
+        split = true;
+        break;
+      }
+    }
+  };
+  const long start = smallest_cap(binary, {"-h"}, dir.path(), 1) + 512;
+  constexpr long kAmple = 1 << 20;
+  run_capped(start);
+  run_capped(kAmple);
+  EXPECT_EQ(ends[kAmple], kWritten);
+  refine();
+  long enough = kAmple;
+  for (const auto& [kilobytes, end] : ends)
+    if (end == kWritten) enough = std::min(enough, kilobytes);
+  constexpr int kSpread = 8;
+  for (int k = 1; k < kSpread; ++k)
+    run_capped(start + (enough - start) * k / kSpread);
+  refine();
+
+  std::set<std::string> phases;
+  for (const auto& [kilobytes, end] : ends)
+    if (end != kWritten) phases.insert(end);
   return phases;
 }
 
 TEST(ReliabilityTest, RunningOutOfMemoryInAnyPhaseFailsCleanly) {
-  const std::string binary = plain_binary();
-  if (binary.empty()) GTEST_SKIP() << "no build without sanitizers";
+  const std::string binary = plain_build_dir() + "/marovel";
+  if (access(binary.c_str(), X_OK) != 0)
+    GTEST_SKIP() << "no marovel built without sanitizers (give "
+                    "MAROVEL_PLAIN_BUILD_DIR, as ./test.sh does)";
   // A net large enough for the two-core paths, whose reduction needs more
   // memory than its reading.
   const std::set<std::string> large = phases_out_of_memory(

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 namespace marovel::testing {
 
@@ -46,6 +47,29 @@ std::string read_file(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+std::string undated(const std::string& xml) {
+  static constexpr std::string_view kOpen = "<generatedate>";
+  std::string result;
+  size_t done = 0;
+  for (size_t open = xml.find(kOpen); open != std::string::npos;
+       open = xml.find(kOpen, done)) {
+    const size_t text = open + kOpen.size();
+    const size_t close = xml.find('<', text);
+    if (close == std::string::npos) break;
+    result.append(xml, done, text - done).append("DATE");
+    done = close;
+  }
+  return result.append(xml, done);
+}
+
+std::string plain_build_dir() {
+#ifdef MAROVEL_PLAIN_BUILD_DIR
+  return MAROVEL_PLAIN_BUILD_DIR;
+#else
+  return MAROVEL_SANITIZED ? "" : MAROVEL_BUILD_DIR;
+#endif
 }
 
 ToolRun run_tool(const std::vector<std::string>& args, const std::string& cwd,
@@ -106,16 +130,24 @@ ToolRun run_program(const std::string& binary,
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
   }
-  if (options.signal > 0 && pid > 0) {
-    usleep(static_cast<useconds_t>(options.signal_after_us));
-    kill(pid, options.signal);
-  }
+  ToolRun run;
   int wait_status = 0;
-  waitpid(pid, &wait_status, 0);
+  bool ended = false;
+  if (options.signal > 0 && pid > 0) {
+    while (options.signal_when && !options.signal_when(pid)) {
+      ended = waitpid(pid, &wait_status, WNOHANG) == pid;
+      if (ended) break;
+      usleep(1000);
+    }
+    if (!ended) {
+      usleep(static_cast<useconds_t>(options.signal_after_us));
+      run.signalled = kill(pid, options.signal) == 0;
+    }
+  }
+  if (!ended) waitpid(pid, &wait_status, 0);
   close(out_fd);
   close(err_fd);
 
-  ToolRun run;
   run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status)
                                       : 128 + WTERMSIG(wait_status);
   run.core_dumped = WIFSIGNALED(wait_status) && WCOREDUMP(wait_status);

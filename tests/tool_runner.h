@@ -4,6 +4,7 @@
 #ifndef MAROVEL_TESTS_TOOL_RUNNER_H_
 #define MAROVEL_TESTS_TOOL_RUNNER_H_
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ namespace marovel::testing {
 struct ToolRun {
   int status = -1;  // the exit status, or 128 + the signal that ended it
   bool core_dumped = false;
+  bool signalled = false;  // RunOptions::signal was sent
   std::string out;
   std::string err;
 };
@@ -23,9 +25,13 @@ struct RunOptions {
   long file_size_limit = 0;
   // Above zero: the process's address space is capped at that many bytes.
   long address_space_limit = 0;
-  // Above zero: `signal` is sent that many microseconds after the start.
+  // Above zero: `signal` is sent that many microseconds after the start,
+  // or with `signal_when`, that long after it first returns true for the
+  // process's id (asked every millisecond); not at all if the process
+  // ends first.
   int signal = 0;
   long signal_after_us = 0;
+  std::function<bool(int pid)> signal_when;
 };
 
 // A fresh folder under the system's temporary directory, removed with it.
@@ -62,6 +68,16 @@ ToolRun run_program(const std::string& binary,
                     const std::string& cwd, const RunOptions& options);
 
 std::string read_file(const std::string& path);
+
+// `xml` with the text of every `generatedate` element replaced by DATE, so
+// that two outputs, or an output and a fixture, compare.
+std::string undated(const std::string& xml);
+
+// The folder of a build of the commands without sanitizers, for what they
+// would distort (a capped allocation is reported instead of failing; a
+// package should hold what users run): MAROVEL_PLAIN_BUILD_DIR when it was
+// given, else this build when it has no sanitizers, else "".
+std::string plain_build_dir();
 
 }  // namespace marovel::testing
 
