@@ -10,6 +10,7 @@
 #include <memory_resource>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "netfile/member_store.h"
@@ -36,6 +37,10 @@ struct ScannedList {
   std::vector<std::string_view> names;
   std::vector<MemberStore::Offset> elements;
   std::vector<MemberStore::Offset> infos;
+  // The prefixes declared outside the members and in scope at them, as the
+  // declaring attributes ("xmlns:p", its value): the list element's own,
+  // then the root's. A copy of a member may need some of them.
+  std::vector<std::pair<std::string, std::string>> namespaces;
 };
 
 // How many members of a list declare a name: those before the first that
@@ -64,6 +69,9 @@ struct InputNet {
   // The member of the edge list the scan stopped at when it is no element
   // ("text", "a comment" or "a CDATA section"), for messages; else empty.
   std::string edge_stop_member;
+  // Whether the root, a list or a member declares a prefix ("xmlns:p"): only
+  // then can a copy use a prefix declared outside it.
+  bool declares_prefixes = false;
   // The members' elements, and the bytes of their names.
   MemberStore store;
   std::unique_ptr<std::pmr::monotonic_buffer_resource> name_text;

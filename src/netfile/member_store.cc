@@ -101,7 +101,8 @@ void MemberStore::content(XmlNodeType type, std::string_view text) {
   bytes_.resize(static_cast<size_t>(end - bytes_.data()));
 }
 
-void MemberStore::copy(Offset element, XmlWriter& xml, bool leave_open) const {
+void MemberStore::copy(Offset element, XmlWriter& xml, bool leave_open,
+                       std::span<const ExtraAttribute> extra) const {
   assert(element < bytes_.size() && bytes_[element] == kStart);
   const char* at = bytes_.data() + element;
   // The tokens are balanced: the element ends at the end token that brings
@@ -115,6 +116,8 @@ void MemberStore::copy(Offset element, XmlWriter& xml, bool leave_open) const {
           const std::string_view name = get_string(at);
           xml.attribute(name, get_string(at));
         }
+        if (depth == 0)
+          for (const auto& [name, value] : extra) xml.attribute(name, value);
         ++depth;
         break;
       }
@@ -134,6 +137,24 @@ void MemberStore::copy(Offset element, XmlWriter& xml, bool leave_open) const {
   } while (depth > 0);
 }
 
+void MemberStore::Attributes::for_each(
+    const std::function<void(std::string_view name, std::string_view value)>&
+        visit) const {
+  if (at_ == nullptr) return;
+  const char* at = at_;
+  for (uint64_t n = get_length(at); n > 0; --n) {
+    const std::string_view name = get_string(at);
+    visit(name, get_string(at));
+  }
+}
+
+MemberStore::Attributes MemberStore::attributes_of(Offset element) const {
+  assert(element < bytes_.size() && bytes_[element] == kStart);
+  const char* at = bytes_.data() + element + 1;
+  get_string(at);  // the name
+  return Attributes(at);
+}
+
 void MemberStore::walk(
     Offset element, const std::function<void(const Node& node)>& visit) const {
   assert(element < bytes_.size() && bytes_[element] == kStart);
@@ -144,8 +165,9 @@ void MemberStore::walk(
     switch (*at++) {
       case kStart: {
         const std::string_view name = get_string(at);
+        const Attributes attributes(at);
         for (uint64_t n = 2 * get_length(at); n > 0; --n) get_string(at);
-        visit({XmlNodeType::kElement, depth++, offset, name});
+        visit({XmlNodeType::kElement, depth++, offset, name, attributes});
         break;
       }
       case kEnd:

@@ -10,6 +10,7 @@
 #include <functional>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/prefetch.h"
@@ -35,11 +36,32 @@ class MemberStore {
   void end_element();
   void content(XmlNodeType type, std::string_view text);
 
+  // An attribute a copy adds to the element it copies: a name and a value.
+  using ExtraAttribute = std::pair<std::string_view, std::string_view>;
+
   // Writes the element whose tokens start at `element` and everything below
-  // it to `xml`, as the next child of its innermost open element. With
-  // `leave_open`, the element is left open for the caller to add children
-  // and end it.
-  void copy(Offset element, XmlWriter& xml, bool leave_open = false) const;
+  // it to `xml`, as the next child of its innermost open element, with
+  // `extra` after the element's own attributes. With `leave_open`, the
+  // element is left open for the caller to add children and end it.
+  void copy(Offset element, XmlWriter& xml, bool leave_open = false,
+            std::span<const ExtraAttribute> extra = {}) const;
+
+  // The attributes of a stored element, in document order.
+  class Attributes {
+   public:
+    Attributes() = default;
+    void for_each(
+        const std::function<void(std::string_view name,
+                                 std::string_view value)>& visit) const;
+
+   private:
+    friend class MemberStore;
+    explicit Attributes(const char* at) : at_(at) {}
+    const char* at_ = nullptr;  // the count, then names and values
+  };
+
+  // The attributes of the element whose tokens start at `element`.
+  Attributes attributes_of(Offset element) const;
 
   // One node of a stored element, as walk() meets it.
   struct Node {
@@ -47,6 +69,7 @@ class MemberStore {
     size_t depth;           // 0 for the element walked, 1 for its children
     Offset offset;          // an element's: where its tokens start
     std::string_view text;  // an element's name, or the others' content
+    Attributes attributes;  // an element's; none for the others
   };
   // Calls `visit` for the element whose tokens start at `element` and for
   // every node below it, in document order; any depth of nesting is fine.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "netfile/net_file.h"
+#include "netfile/prefixes.h"
 
 namespace marovel {
 namespace {
@@ -47,6 +48,7 @@ void NetFileScanner::start_element(std::string_view name,
   if (level == 0) {
     net_.root_name = std::string(name);
     wrong_root_ = root_ == Root::kPetrinetOnly && name != kNetRoot;
+    note_declarations(attributes, &root_namespaces_);
     return;
   }
   if (level == 1) {
@@ -63,7 +65,13 @@ void NetFileScanner::start_element(std::string_view name,
       net_.edges_found = true;
       inside_ = Inside::kEdges;
     }
-    if (list != nullptr && inside_ != Inside::kSkipped) list->found = true;
+    if (list != nullptr && inside_ != Inside::kSkipped) {
+      list->found = true;
+      // The list's own declarations come first: they hide the root's.
+      note_declarations(attributes, &list->namespaces);
+      list->namespaces.insert(list->namespaces.end(), root_namespaces_.begin(),
+                              root_namespaces_.end());
+    }
     return;
   }
   if (level == 2) {
@@ -110,9 +118,21 @@ void NetFileScanner::start_member(ScannedList& list, std::string_view element,
       net_.name_text->allocate(std::max<size_t>(name->size(), 1), 1));
   if (!name->empty()) std::memcpy(copy, name->data(), name->size());
   list.names.emplace_back(copy, name->size());
+  note_declarations(attributes, nullptr);
   list.elements.push_back(net_.store.start_element(element, attributes));
   list.infos.push_back(kNoInfo);
   capturing_ = true;
+}
+
+void NetFileScanner::note_declarations(
+    std::span<const XmlAttribute> attributes,
+    std::vector<std::pair<std::string, std::string>>* declarations) {
+  for (const XmlAttribute& attribute : attributes) {
+    if (!is_prefix_declaration(attribute.name)) continue;
+    net_.declares_prefixes = true;
+    if (declarations != nullptr)
+      declarations->emplace_back(attribute.name, attribute.value);
+  }
 }
 
 void NetFileScanner::mark_nameless(ScannedList& list, std::string_view member) {

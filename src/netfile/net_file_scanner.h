@@ -10,6 +10,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "netfile/edge_batch.h"
 #include "netfile/input_net.h"
@@ -63,7 +65,15 @@ class NetFileScanner final : public XmlContentHandler {
                 std::string_view non_element);
   void send_edges();
 
+  // Keeps the "xmlns:p" declarations among `attributes` in `declarations`,
+  // and notes in the net that the file declares a prefix.
+  void note_declarations(
+      std::span<const XmlAttribute> attributes,
+      std::vector<std::pair<std::string, std::string>>* declarations);
+
   InputNet& net_;
+  // The root's prefix declarations, for the lists' scopes.
+  std::vector<std::pair<std::string, std::string>> root_namespaces_;
   ScanReceiver* receiver_;
   Root root_;
   size_t depth_ = 0;  // elements open and reported

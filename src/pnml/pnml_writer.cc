@@ -43,8 +43,9 @@ void write_node(XmlWriter& xml, std::string_view element, const std::string& id,
     xml.start_element("toolspecific");
     xml.attribute("tool", "marovel");
     xml.attribute("version", MAROVEL_VERSION);
-    for (const MemberStore::Offset data : node.tool_data)
-      elements->copy(data, xml);
+    for (const PnmlToolData& data : node.tool_data)
+      elements->copy(data.element, xml, /*leave_open=*/false,
+                     data.declarations);
     xml.end_element();
   }
   xml.end_element();

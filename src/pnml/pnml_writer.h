@@ -18,12 +18,18 @@
 
 namespace marovel {
 
+// An element of PnmlOutNet::elements copied whole, with the declarations
+// of the prefixes it uses from outside (netfile/prefixes.h) added to it.
+struct PnmlToolData {
+  MemberStore::Offset element;
+  std::vector<MemberStore::ExtraAttribute> declarations;
+};
+
 struct PnmlOutNode {
   std::string_view name;  // any bytes
-  // Elements of PnmlOutNet::elements copied whole, in this order, into the
-  // node's `<toolspecific tool="marovel" version=..>` block; no block when
-  // empty.
-  std::vector<MemberStore::Offset> tool_data;
+  // Copied, in this order, into the node's `<toolspecific tool="marovel"
+  // version=..>` block; no block when empty.
+  std::vector<PnmlToolData> tool_data;
 };
 
 struct PnmlOutArc {

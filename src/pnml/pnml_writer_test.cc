@@ -83,7 +83,7 @@ TEST(PnmlWriterTest, ToolDataIsCopiedWholeIntoOneBlock) {
   PnmlOutNet net;
   net.name = "n";
   net.elements = &file.store();
-  net.places = {{"p", {place.info, *aggregates}}};
+  net.places = {{"p", {{place.info, {}}, {*aggregates, {}}}}};
   net.transitions = {{"t", {}}};
   net.arcs = {{0, 0, true, 1}};
   const std::string pnml = write(net);

@@ -2,6 +2,7 @@
 
 #include "base/safe_file.h"
 #include "netfile/net_file_reader.h"
+#include "netfile/prefixes.h"
 #include "pnml/pnml_writer.h"
 #include "tools/tool_start.h"
 
@@ -20,13 +21,17 @@ constexpr char kUsage[] =
 // A survivor of a reduction (a node with an `aggregates` child) carries its
 // own `info` and its last `aggregates` into the PNML file, so that the
 // trace back to the input nodes survives; any other node carries nothing.
-PnmlOutNode pnml_node(const NetFile& net, const NetFileNode& node) {
+PnmlOutNode pnml_node(const NetFile& net, const ScannedList& list,
+                      const NetFileNode& node) {
   PnmlOutNode result{node.name, {}};
   const auto aggregates =
       last_child_element(net.store(), node.element, "aggregates");
   if (!aggregates) return result;
-  if (node.info != kNoInfo) result.tool_data.push_back(node.info);
-  result.tool_data.push_back(*aggregates);
+  for (const MemberStore::Offset element : {node.info, *aggregates}) {
+    if (element == kNoInfo) continue;
+    result.tool_data.push_back(
+        {element, outer_declarations(net.scan, list, node.element, element)});
+  }
   return result;
 }
 
@@ -57,10 +62,10 @@ int run_net2pnml(const std::vector<std::string>& args, std::ostream& out,
   net.elements = &file.store();
   net.places.reserve(file.places.size());
   for (const NetFileNode& node : file.places)
-    net.places.push_back(pnml_node(file, node));
+    net.places.push_back(pnml_node(file, file.scan.places, node));
   net.transitions.reserve(file.transitions.size());
   for (const NetFileNode& node : file.transitions)
-    net.transitions.push_back(pnml_node(file, node));
+    net.transitions.push_back(pnml_node(file, file.scan.transitions, node));
   net.arcs.reserve(file.arcs.size());
   for (const NetFileArc& arc : file.arcs)
     net.arcs.push_back(

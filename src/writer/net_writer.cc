@@ -12,6 +12,7 @@
 #include "base/version.h"
 #include "netfile/net_file.h"
 #include "netfile/net_file_scanner.h"
+#include "netfile/prefixes.h"
 #include "writer/edge_text.h"
 #include "writer/net_writer_for_testing.h"
 #include "xml/content_digest.h"
@@ -98,7 +99,7 @@ class NodeCopier {
         prefetch_element((*ahead).first);
         ++ahead;
       }
-      write_node(list.elements[index[name]], xml);
+      write_node(list, list.elements[index[name]], xml);
     }
     xml.end_element();
   }
@@ -106,6 +107,9 @@ class NodeCopier {
  private:
   struct MemberInfo {
     MemberStore::Offset info = kNoInfo;  // a transition's wins over a place's
+    // The element the info lies in, and its list.
+    MemberStore::Offset element = kNoInfo;
+    const ScannedList* list = nullptr;
     bool place_lacks_it = false;
     bool transition_lacks_it = false;
   };
@@ -138,18 +142,24 @@ class NodeCopier {
     if (const uint32_t place = input_.index.places[member];
         place != kNoMember) {
       result.info = input_.places.infos[place];
+      result.element = input_.places.elements[place];
+      result.list = &input_.places;
       result.place_lacks_it = result.info == kNoInfo;
     }
     if (const uint32_t transition = input_.index.transitions[member];
         transition != kNoMember) {
       result.info = input_.transitions.infos[transition];
+      result.element = input_.transitions.elements[transition];
+      result.list = &input_.transitions;
       result.transition_lacks_it = result.info == kNoInfo;
     }
     return result;
   }
 
-  void write_node(MemberStore::Offset element, XmlWriter& xml) {
-    input_.store.copy(element, xml, /*leave_open=*/true);
+  void write_node(const ScannedList& list, MemberStore::Offset element,
+                  XmlWriter& xml) {
+    input_.store.copy(element, xml, /*leave_open=*/true,
+                      outer_declarations(input_, list, element, element));
     size_t k = next_member_;
     if (all_members_[k] != kNoMore) {
       xml.start_element("aggregates");
@@ -163,8 +173,11 @@ class NodeCopier {
         if (k + kAhead < all_members_.size() &&
             all_members_[k + kAhead] != kNoMore)
           prefetch_member(all_members_[k + kAhead]);
-        const MemberStore::Offset info = info_of(all_members_[k]).info;
-        if (info != kNoInfo) input_.store.copy(info, xml);
+        const MemberInfo member = info_of(all_members_[k]);
+        if (member.info != kNoInfo)
+          input_.store.copy(member.info, xml, /*leave_open=*/false,
+                            outer_declarations(input_, *member.list,
+                                               member.element, member.info));
       }
       xml.end_element();
     }
