@@ -279,8 +279,10 @@ Status write_reduced_document(const InputNet& input, const NetModel& model,
   constexpr size_t kPieceBytes = size_t{1} << 20;
   if (cores.worth(model.p_map.size() + model.t_map.size())) {
     // The edge list is laid out on the other core while this one copies
-    // the nodes, and follows them piece by piece.
-    Channel<std::string> pieces;
+    // the nodes, and follows them piece by piece; a few pieces wait at
+    // most, so that the text never piles up in memory.
+    constexpr size_t kPiecesAhead = 8;
+    Channel<std::string> pieces(kPiecesAhead);
     run_both(
         true,
         [&] {
@@ -294,9 +296,14 @@ Status write_reduced_document(const InputNet& input, const NetModel& model,
           }
         },
         [&] {
-          write_nodes();
-          while (std::optional<std::string> piece = pieces.take())
-            writer.raw(*piece);
+          try {
+            write_nodes();
+            while (std::optional<std::string> piece = pieces.take())
+              writer.raw(*piece);
+          } catch (...) {
+            pieces.abandon();
+            throw;
+          }
         });
   } else {
     write_nodes();
