@@ -44,20 +44,6 @@ class WxLibrary {
   bool ok_;
 };
 
-// Sets the flag of every rule whose letter `letters` holds in either case.
-RuleSet rules_from_letters(const wxString& letters) {
-  RuleSet rules;
-  const char kLetters[] = "ABCDEF";
-  for (size_t i = 0; i < kRuleCount; ++i) {
-    const wxUniChar upper = kLetters[i];
-    const wxUniChar lower = kLetters[i] - 'A' + 'a';
-    if (letters.Find(upper) != wxNOT_FOUND ||
-        letters.Find(lower) != wxNOT_FOUND)
-      rules.enabled[i] = true;
-  }
-  return rules;
-}
-
 // Shows a failed phase: the library's or the system's reason through the
 // library's logging, then the system's own message on `out`, or on `err`
 // for the failures that have no message of the original set.
@@ -171,16 +157,18 @@ int run_initialised(int argc, char** argv, std::ostream& out,
   }
   if (!settings.output_file_name.IsOk()) out << "Wrong output file name\n";
 
-  settings.rules =
-      line.rules ? rules_from_letters(*line.rules) : RuleSet::all();
+  // The letters as bytes: a character beyond ASCII is bytes of 0x80 and up,
+  // which name no rule, as the character does not.
+  settings.rules = line.rules
+                       ? RuleSet::from_letters(to_native_bytes(*line.rules))
+                       : RuleSet::all();
   if (line.steps) settings.max_steps = *line.steps;
 
   if (line.log) {
     settings.log_enabled = true;
-    settings.log_file_name = derive_log_name(input_file_name);
-    if (!settings.log_file_name.IsOk()) out << "Wrong log graph file name\n";
-    const std::string log_path =
-        to_native_bytes(settings.log_file_name.GetFullPath());
+    const wxFileName log_file_name = derive_log_name(input_file_name);
+    if (!log_file_name.IsOk()) out << "Wrong log graph file name\n";
+    const std::string log_path = to_native_bytes(log_file_name.GetFullPath());
     // Opening the log truncates it: never when it is the input itself.
     if (same_file(log_path, input_path)) {
       out << "Log file would overwrite input file\n";

@@ -17,7 +17,6 @@ struct Settings {
   bool log_enabled = false;
   std::ofstream reduction_log;
   wxFileName output_file_name;
-  wxFileName log_file_name;
 };
 
 }  // namespace marovel

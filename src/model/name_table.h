@@ -13,12 +13,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/linear_probing.h"
 #include "base/prefetch.h"
-#include "base/run_both.h"
+#include "base/two_cores.h"
+#include "model/ids.h"
 
 namespace marovel {
-
-using NameId = uint32_t;
 
 class NameTable {
  public:
@@ -59,13 +59,14 @@ class NameTable {
                 std::span<std::optional<NameId>> ids) const;
 
  private:
+  LinearProbing probing() const;
   void build_index();
   std::optional<NameId> find_hashed(std::string_view name, uint64_t hash) const;
 
   std::vector<char> text_;  // names in id order
   // Name k is [starts_[k], starts_[k + 1]).
   std::vector<size_t> starts_;
-  // Open addressing, linear probing, at most half full: each slot holds the
+  // Linear probing, at most half full: each slot holds the
   // high half of a name's hash and its id + 1 (0: empty), so that a lookup
   // costs one slot read and, mostly, one name compare.
   std::vector<uint64_t> slots_;

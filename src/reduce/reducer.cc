@@ -31,16 +31,13 @@ Reducer::Step Reducer::step() {
   footprint_.clear();
   until_a_rule([&](auto rule) {
     using R = typename decltype(rule)::type;
-    if (!rules_[R::kRule]) return false;
+    if (!rules_[kRuleOf<R>]) return false;
     const std::optional<typename R::Match> match = find<R>();
     if (!match) return false;
-    const RuleNames names = R::names(*match);
     if (index_) {
       // The footprint is read off the model before the application
       // changes it, so that the index can let go of what is erased.
-      index_->prefetch(names);
       R::footprint(model_, *match, footprint_);
-      index_->prefetch(footprint_);
       index_->before_step(footprint_);
     }
     const FusionMoves moves = index_ ? FusionMoves::kSmallerIntoLarger
@@ -54,7 +51,7 @@ Reducer::Step Reducer::step() {
       return false;
     }
     if (index_) index_->after_step(footprint_);
-    step.applied = Application{R::kRule, names};
+    step.applied = Application{kRuleOf<R>, R::names(*match)};
     return true;
   });
   if (index_) {
@@ -104,7 +101,7 @@ ReductionReport run_steps(NetModel& model, const RuleSet& rules,
       report.stopped_at_limit = false;
       break;
     }
-    ++report.applied[static_cast<size_t>(done.applied->rule)];
+    ++report.applied[done.applied->rule.index];
     write_log_line(reduction_log, *done.applied, reducer.model().names);
   }
   model = reducer.release();

@@ -13,10 +13,10 @@
 namespace marovel {
 namespace {
 
-NetNode node_between(NameId input, NameId output, uint64_t weight = 1) {
+NetNode node_between(uint32_t input, uint32_t output, uint64_t weight = 1) {
   NetNode node;
-  node.in.insert(input, weight);
-  node.out.insert(output);
+  node.in.insert(NodeId(input), weight);
+  node.out.insert(NodeId(output));
   return node;
 }
 
@@ -61,10 +61,10 @@ TEST(TwinGroupsTest, AgreesWithOrderedSetsUnderChurn) {
     const auto found = groups.first();
     ASSERT_EQ(found.has_value(), first.has_value()) << "operation " << op;
     if (found) {
-      ASSERT_EQ(
-          (std::array{found->kept, found->removed, twin_key_input(found->key),
-                      twin_key_output(found->key)}),
-          *first)
+      ASSERT_EQ((std::array{found->kept, found->removed,
+                            twin_key_input(found->key).value,
+                            twin_key_output(found->key).value}),
+                *first)
           << "after operation " << op;
     }
     ASSERT_EQ(groups.size(), members);

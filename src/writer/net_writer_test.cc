@@ -36,8 +36,8 @@ Written write(const std::string& input, const NetModel& model) {
 
 void arc(NetModel& m, std::string_view from_place, std::string_view to,
          uint64_t copies = 1) {
-  m.p_map.at(m.id(from_place)).out.insert(m.id(to), copies);
-  m.t_map.at(m.id(to)).in.insert(m.id(from_place), copies);
+  m.p_map.at(m.id(from_place)).out.insert(m.t_map.id_of(m.id(to)), copies);
+  m.t_map.at(m.id(to)).in.insert(m.p_map.id_of(m.id(from_place)), copies);
 }
 
 void merge(NetModel& m, std::string_view into,
@@ -103,8 +103,10 @@ TEST(NetWriterTest, CopiesElementsWholeAndWritesOneEdgePerDistinctArc) {
   NetModel model(NameTable{"p", "q", "t", "u"});
   arc(model, "p", "u", 3);
   arc(model, "p", "t");
-  model.t_map.at(model.id("t")).out.insert(model.id("q"), 4294967296);
-  model.p_map.at(model.id("q")).in.insert(model.id("t"), 4294967296);
+  model.t_map.at(model.id("t"))
+      .out.insert(model.p_map.id_of(model.id("q")), 4294967296);
+  model.p_map.at(model.id("q"))
+      .in.insert(model.t_map.id_of(model.id("t")), 4294967296);
   const Written w = write(input, model);
   ASSERT_TRUE(w.ok) << w.out;
   EXPECT_EQ(w.xml,

@@ -1,12 +1,11 @@
-// A multiset of node ids (a node's id is its name until it changes names,
-// see net_model.h), held as one count per distinct id: an id's count is the
-// weight of an arc, and size() counts every unit of weight, kept as a total
-// rather than recounted. A bag of a few ids is a short array sorted by id;
-// past sixteen ids (a hub) it is an open-addressing table, so that every
-// insertion, erasure and count costs the same whatever the bag's size.
-// Walks over a table come in no particular order.
-#ifndef MAROVEL_MODEL_NAME_BAG_H_
-#define MAROVEL_MODEL_NAME_BAG_H_
+// A multiset of node ids (see ids.h), held as one count per distinct id: an
+// id's count is the weight of an arc, and size() counts every unit of weight,
+// kept as a total rather than recounted. A bag of a few ids is a short array
+// sorted by id; past sixteen ids (a hub) it is an open-addressing table, so
+// that every insertion, erasure and count costs the same whatever the bag's
+// size. Walks over a table come in no particular order.
+#ifndef MAROVEL_MODEL_NODE_BAG_H_
+#define MAROVEL_MODEL_NODE_BAG_H_
 
 #include <cassert>
 #include <cstddef>
@@ -15,28 +14,29 @@
 #include <utility>
 #include <vector>
 
+#include "base/linear_probing.h"
 #include "base/prefetch.h"
 #include "model/bag_pool.h"
-#include "model/name_table.h"
+#include "model/ids.h"
 
 namespace marovel {
 
-class NameBag {
+class NodeBag {
  public:
   using Entry = BagEntry;
 
-  // Walks the distinct names, each with its count: in name order while the
-  // bag is an array, in no particular order once it is a table. Any change
-  // to the bag invalidates it.
+  // Walks the distinct ids, each with its count: in id order while the bag
+  // is an array, in no particular order once it is a table. Any change to
+  // the bag invalidates it.
   class const_iterator {
    public:
-    using value_type = std::pair<NameId, uint64_t>;
+    using value_type = std::pair<NodeId, uint64_t>;
     using reference = value_type;
     using difference_type = std::ptrdiff_t;
     using iterator_category = std::forward_iterator_tag;
 
     const_iterator() = default;
-    value_type operator*() const { return {at_->name, at_->count}; }
+    value_type operator*() const { return {at_->node, at_->count}; }
     const_iterator& operator++() {
       ++at_;
       skip_empty();
@@ -52,12 +52,12 @@ class NameBag {
     }
 
    private:
-    friend class NameBag;
+    friend class NodeBag;
     const_iterator(const Entry* at, const Entry* end) : at_(at), end_(end) {
       skip_empty();
     }
     void skip_empty() {
-      while (at_ != end_ && at_->name == kEmpty) ++at_;
+      while (at_ != end_ && at_->node == kEmpty) ++at_;
     }
     const Entry* at_ = nullptr;
     const Entry* end_ = nullptr;
@@ -65,21 +65,21 @@ class NameBag {
 
   // A bag whose blocks come from `pool`, which must outlive it; without a
   // pool they come from operator new.
-  NameBag() = default;
-  explicit NameBag(BagPool* pool) : pool_(pool) {}
+  NodeBag() = default;
+  explicit NodeBag(BagPool* pool) : pool_(pool) {}
   // A copy takes its blocks from operator new, as a copied standard
   // container would; assignments keep the bag's own pool.
-  NameBag(const NameBag& other);
-  NameBag(NameBag&& other) noexcept;
-  NameBag& operator=(const NameBag& other);
-  NameBag& operator=(NameBag&& other);
-  ~NameBag() { release(); }
+  NodeBag(const NodeBag& other);
+  NodeBag(NodeBag&& other) noexcept;
+  NodeBag& operator=(const NodeBag& other);
+  NodeBag& operator=(NodeBag&& other);
+  ~NodeBag() { release(); }
 
-  // Adds `copies` occurrences of `name` (none when `copies` is 0).
-  void insert(NameId name, uint64_t copies = 1);
-  // Removes every occurrence of `name`; returns how many there were.
-  uint64_t erase(NameId name);
-  uint64_t count(NameId name) const;
+  // Adds `copies` occurrences of `id` (none when `copies` is 0).
+  void insert(NodeId id, uint64_t copies = 1);
+  // Removes every occurrence of `id`; returns how many there were.
+  uint64_t erase(NodeId id);
+  uint64_t count(NodeId id) const;
   // Empties the bag and gives its block back.
   void clear();
 
@@ -87,9 +87,9 @@ class NameBag {
   uint64_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   size_t distinct() const { return distinct_; }
-  // The smallest name, at once for an array (so for every bag of one name)
-  // and by a walk over a table. REQUIRES: !empty().
-  NameId first() const;
+  // The smallest id, at once for an array (so for every bag of one id) and
+  // by a walk over a table. REQUIRES: !empty().
+  NodeId first() const;
 
   const_iterator begin() const { return {entries_, entries_ + used()}; }
   const_iterator end() const { return {entries_ + used(), entries_ + used()}; }
@@ -97,18 +97,11 @@ class NameBag {
   // Hints that the entries are about to be read.
   void prefetch() const { prefetch_memory(entries_); }
 
-  // Calls f(name) once per occurrence, in no particular order.
-  template <typename F>
-  void for_each_occurrence(F&& f) const {
-    for (const auto [name, copies] : *this)
-      for (uint64_t i = 0; i < copies; ++i) f(name);
-  }
-
-  friend bool operator==(const NameBag& a, const NameBag& b);
+  friend bool operator==(const NodeBag& a, const NodeBag& b);
 
  private:
-  static constexpr NameId kEmpty = ~NameId{0};
-  // Past this many distinct names an array becomes a table; a table that
+  static constexpr NodeId kEmpty{~uint32_t{0}};
+  // Past this many distinct ids an array becomes a table; a table that
   // shrinks to a quarter of that becomes an array again.
   static constexpr int kArrayLog2 = 4;
   static constexpr size_t kArrayLimit = size_t{1} << kArrayLog2;
@@ -121,13 +114,10 @@ class NameBag {
   void release();
   // Moves the entries into a block of 2^log2, as a table or as an array.
   void reshape(int log2, bool hashed);
-  size_t home(NameId name) const {
-    return static_cast<size_t>((name * 0x9E3779B97F4A7C15u) >> (64 - log2_));
-  }
-  // The slot of `name` in the table, or the empty slot where it would go.
-  size_t find_slot(NameId name) const;
-  void erase_slot(size_t at);
-  Entry* find_in_array(NameId name) const;
+  LinearProbing table() const { return LinearProbing(log2_); }
+  // The slot of `id` in the table, or the empty slot where it would go.
+  size_t find_slot(NodeId id) const;
+  Entry* find_in_array(NodeId id) const;
 
   Entry* entries_ = nullptr;
   BagPool* pool_ = nullptr;
@@ -139,4 +129,4 @@ class NameBag {
 
 }  // namespace marovel
 
-#endif  // MAROVEL_MODEL_NAME_BAG_H_
+#endif  // MAROVEL_MODEL_NODE_BAG_H_
