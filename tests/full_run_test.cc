@@ -5,6 +5,7 @@
 #include <regex>
 #include <string>
 
+#include "base/version.h"
 #include "tool_runner.h"
 
 namespace marovel::testing {
@@ -40,7 +41,8 @@ const char kChainReduced[] =
     "<petrinet>\n"
     "  <info>\n"
     "    <generatedate>DATE</generatedate>\n"
-    "    <generatedby>marovel 0.1</generatedby>\n"
+    "    <generatedby>" MAROVEL_VERSION_LINE
+    "</generatedby>\n"
     "    <author>ZR</author>\n"
     "  </info>\n"
     "  <placelist>\n"

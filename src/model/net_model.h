@@ -122,11 +122,6 @@ class NodeMap {
       name_ = map_->next_key(name_ + 1);
       return *this;
     }
-    const_iterator operator++(int) {
-      const_iterator before = *this;
-      ++*this;
-      return before;
-    }
     friend bool operator==(const const_iterator& a, const const_iterator& b) {
       return a.name_ == b.name_;
     }

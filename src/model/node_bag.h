@@ -42,11 +42,6 @@ class NodeBag {
       skip_empty();
       return *this;
     }
-    const_iterator operator++(int) {
-      const_iterator before = *this;
-      ++*this;
-      return before;
-    }
     friend bool operator==(const const_iterator& a, const const_iterator& b) {
       return a.at_ == b.at_;
     }

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 #include <string>
 
+#include "base/version.h"
 #include "reader/net_reader.h"
 
 namespace marovel {
@@ -51,7 +53,8 @@ const char kHeader[] =
     "<petrinet>\n"
     "  <info>\n"
     "    <generatedate>DATE</generatedate>\n"
-    "    <generatedby>marovel 0.1</generatedby>\n"
+    "    <generatedby>" MAROVEL_VERSION_LINE
+    "</generatedby>\n"
     "    <author>ZR</author>\n"
     "  </info>\n";
 
@@ -241,9 +244,15 @@ TEST(NetWriterTest, Failures) {
 }
 
 TEST(NetWriterTest, DateIsTheCLocaleForm) {
-  // For example "Thu Dec 10 02:46:28 2026".
+  // For example "Thu Dec 10 02:46:28 2026", or "Tue Dec  1 ..." with the
+  // day padded to two places.
+  const std::regex c_locale_form(
+      "(Mon|Tue|Wed|Thu|Fri|Sat|Sun) "
+      "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+      "( [1-9]|[12][0-9]|3[01]) ([01][0-9]|2[0-3]):[0-5][0-9]:[0-6][0-9] "
+      "[0-9]{4}");
   const std::string date = current_date_text();
-  EXPECT_EQ(date.size(), 24u) << date;
+  EXPECT_TRUE(std::regex_match(date, c_locale_form)) << date;
 }
 
 }  // namespace
