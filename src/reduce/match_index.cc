@@ -1,10 +1,64 @@
 #include "reduce/match_index.h"
 
 #include <cassert>
+#include <utility>
 
 #include "base/run_both.h"
 
 namespace marovel {
+
+template <typename F>
+void MatchIndex::for_twin_groups(NodeKind kind, F&& f) const {
+  for_each_rule([&](auto rule) {
+    using R = typename decltype(rule)::type;
+    if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
+      if (R::kCandidate == kind && rules_[kRuleOf<R>]) f(candidates<R>());
+    }
+  });
+}
+
+// Calls visit(name, node) for every node of `kind` in name order. The nodes
+// lie in memory in that order, but what indexing one reads besides lies
+// anywhere: the neighbour a rule's at() reads (its read_ahead()) and the
+// twin group the node joins. Both are asked for some nodes ahead, the
+// neighbour's slot before its node.
+template <typename Visit>
+void MatchIndex::walk_ahead(NodeKind kind, Visit visit) const {
+  const NodeMap& nodes = model_.nodes(kind);
+  const NodeMap& others = model_.nodes(other_kind(kind));
+  const auto ask_ahead = [&](const NetNode& next, bool slots) {
+    for_each_rule([&](auto rule) {
+      using R = typename decltype(rule)::type;
+      if (R::kCandidate != kind || !rules_[kRuleOf<R>]) return;
+      if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
+        if (slots) candidates<R>().prefetch_group(next);
+      } else if (const std::optional<NodeId> read = R::read_ahead(next)) {
+        if (slots) {
+          others.prefetch_slot(*read);
+        } else {
+          others.prefetch_node(*read);
+        }
+      }
+    });
+  };
+  constexpr int kSlotsAhead = 16, kNodesAhead = 8;
+  auto slots = nodes.begin(), ahead = nodes.begin();
+  for (int k = 0; k < kSlotsAhead && slots != nodes.end(); ++k) {
+    if (k >= kSlotsAhead - kNodesAhead) ++ahead;
+    ++slots;
+  }
+  for (const auto& [name, node] : nodes) {
+    if (slots != nodes.end()) {
+      ask_ahead((*slots).second, /*slots=*/true);
+      ++slots;
+    }
+    if (ahead != nodes.end()) {
+      ask_ahead((*ahead).second, /*slots=*/false);
+      ++ahead;
+    }
+    visit(name, node);
+  }
+}
 
 MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules,
                        TwoCores cores)
@@ -24,7 +78,7 @@ MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules,
   // for, the walk over the transitions the rest, and both only read the
   // model: on a large net they run at once.
   const auto index_kind = [&](NodeKind kind) {
-    for (const auto& [name, node] : model.nodes(kind)) {
+    walk_ahead(kind, [&](NameId name, const NetNode& node) {
       for_each_rule([&](auto rule) {
         using R = typename decltype(rule)::type;
         if (R::kCandidate != kind || !rules_[kRuleOf<R>]) return;
@@ -34,7 +88,7 @@ MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules,
           candidates<R>().insert(name);
         }
       });
-    }
+    });
   };
   run_both(
       cores.worth(model.p_map.size() + model.t_map.size()),
@@ -100,6 +154,61 @@ void MatchIndex::after_step(const StepFootprint& footprint) {
     offer(NodeKind::kPlace, place);
   for (const NameId transition : footprint.touched_transitions)
     offer(NodeKind::kTransition, transition);
+}
+
+void MatchIndex::prefetch_entries(NameId name, NodeKind kind) const {
+  // A removed node's name is looked up in both maps (a node of the other
+  // kind may bear it).
+  model_.p_map.prefetch_slot(model_.p_map.id_of(name));
+  model_.t_map.prefetch_slot(model_.t_map.id_of(name));
+  for_twin_groups(kind,
+                  [&](const TwinGroups& groups) { groups.prefetch(name); });
+  model_.aggregates.prefetch(name);
+}
+
+void MatchIndex::prefetch_names(std::span<const NameId> places,
+                                std::span<const NameId> transitions) const {
+  // First every entry found by name alone, then what those entries point
+  // to: the nodes and the twin groups, then the nodes' bags.
+  for (const NameId place : places) prefetch_entries(place, NodeKind::kPlace);
+  for (const NameId transition : transitions)
+    prefetch_entries(transition, NodeKind::kTransition);
+  for (const auto& [kind, names] :
+       {std::pair{NodeKind::kPlace, places},
+        std::pair{NodeKind::kTransition, transitions}}) {
+    const NodeMap& nodes = model_.nodes(kind);
+    for (const NameId name : names) {
+      nodes.prefetch_node(nodes.id_of(name));
+      for_twin_groups(kind, [&](const TwinGroups& groups) {
+        groups.prefetch_group_of(name);
+      });
+    }
+  }
+  for (const NameId place : places)
+    model_.p_map.prefetch_bags(model_.p_map.id_of(place));
+  for (const NameId transition : transitions)
+    model_.t_map.prefetch_bags(model_.t_map.id_of(transition));
+}
+
+void MatchIndex::prefetch(const MatchNameIds& match) const {
+  NameId places[4], transitions[4];
+  size_t place_count = 0, transition_count = 0;
+  for (size_t k = 0; k < match.size; ++k) {
+    if (match.kinds[k] == NodeKind::kPlace) {
+      places[place_count++] = match.ids[k];
+    } else {
+      transitions[transition_count++] = match.ids[k];
+    }
+  }
+  prefetch_names({places, place_count}, {transitions, transition_count});
+}
+
+void MatchIndex::prefetch(const StepFootprint& footprint) const {
+  // The nodes a step touches besides its match's are those the touched
+  // nodes gain (series fusions, which also list the survivor); the match's
+  // own were asked for already.
+  prefetch_names(footprint.places_gained_by_transitions,
+                 footprint.transitions_gained_by_places);
 }
 
 }  // namespace marovel

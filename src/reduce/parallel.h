@@ -46,6 +46,11 @@ struct ParallelFusion {
     return std::nullopt;
   }
 
+  // The index finds twins through their group, not through a neighbour.
+  static std::optional<NodeId> read_ahead(const NetNode&) {
+    return std::nullopt;
+  }
+
   // A node's twins are decided by its own bags alone: a changed node leaves
   // its group and joins the one its new bags say.
   template <typename F>

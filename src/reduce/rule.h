@@ -66,8 +66,8 @@ template <typename R>
 concept ReductionRule = std::equality_comparable<typename R::Match> &&
     requires(const NetModel& model, NetModel& changed, NodeKind kind,
              NameId name, const typename R::Match& match,
-             StepFootprint& footprint, FusionMoves moves,
-             void (*offer)(NameId)) {
+             StepFootprint& footprint, FusionMoves moves, void (*offer)(NameId),
+             const NetNode& node) {
   // The letter that names the rule on the command line and in the
   // reduction log, a capital.
   { R::kLetter } -> std::convertible_to<char>;
@@ -93,6 +93,10 @@ concept ReductionRule = std::equality_comparable<typename R::Match> &&
   { R::apply(changed, match, moves) } -> std::same_as<bool>;
   // The nodes of the match in the order of its log line.
   { R::names(match) } -> std::same_as<MatchNameIds>;
+  // The neighbour (of the other kind), if any, whose node at() reads at a
+  // candidate with the bags of `node` besides the candidate's own: the
+  // index asks for it some candidates ahead while it walks them.
+  { R::read_ahead(node) } -> std::same_as<std::optional<NodeId>>;
 } &&
     // A rule of twins builds its match from the group the index found: the
     // twins `kept` and `removed` and the key naming their two neighbours.

@@ -38,6 +38,11 @@ struct SelfLoopRemoval {
                  model.nodes(other_kind(kKind)).name_of(node->in.first())};
   }
 
+  // at() reads no node but the candidate.
+  static std::optional<NodeId> read_ahead(const NetNode&) {
+    return std::nullopt;
+  }
+
   // A node's loop is decided by its own bags alone.
   template <typename F>
   static void for_dependents(const NetModel&, NodeKind kind, NameId name,

@@ -29,6 +29,13 @@ struct SeriesPlaces {
 
   static std::optional<Match> at(const NetModel& model, NameId t);
 
+  // at() reads the input place of a transition with one input and one
+  // output arc.
+  static std::optional<NodeId> read_ahead(const NetNode& t) {
+    if (t.in.size() != 1 || t.out.size() != 1) return std::nullopt;
+    return t.in.first();
+  }
+
   // A transition's candidacy hangs on its own bags and on the bags of its
   // input place: a changed place offers the one transition it feeds.
   template <typename F>
@@ -81,6 +88,13 @@ struct SeriesTransitions {
   };
 
   static std::optional<Match> at(const NetModel& model, NameId p);
+
+  // at() reads the output transition of a place with one input and one
+  // output arc.
+  static std::optional<NodeId> read_ahead(const NetNode& p) {
+    if (p.in.size() != 1 || p.out.size() != 1) return std::nullopt;
+    return p.out.first();
+  }
 
   // A place's candidacy hangs on its own bags and on the bags of its output
   // transition: a changed transition offers the one place that feeds it.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/linear_probing.h"
+#include "base/prefetch.h"
 #include "model/net_model.h"
 #include "reduce/candidate_queue.h"
 
@@ -60,6 +61,20 @@ class TwinGroups {
   std::optional<Twins> first();
   // Members held.
   size_t size() const { return members_; }
+
+  // Hints that `name` is about to be added or removed.
+  void prefetch(NameId name) const { prefetch_memory(&key_of_[name]); }
+  // Hints that `name`'s group is about to change: reads the key, so best
+  // once prefetch() has fetched it.
+  void prefetch_group_of(NameId name) const {
+    if (key_of_[name] != kNone)
+      prefetch_memory(&slots_[table().home(key_of_[name])]);
+  }
+  // Hints that a node with these bags is about to be added.
+  void prefetch_group(const NetNode& node) const {
+    if (is_twin_candidate(node))
+      prefetch_memory(&slots_[table().home(twin_key(node))]);
+  }
 
  private:
   // A group's neighbour pair, packed; kNone for a node in no group and for
