@@ -205,8 +205,7 @@ void MatchIndex::prefetch(const MatchNameIds& match) const {
 
 void MatchIndex::prefetch(const StepFootprint& footprint) const {
   // The nodes a step touches besides its match's are those the touched
-  // nodes gain (series fusions, which also list the survivor); the match's
-  // own were asked for already.
+  // nodes newly hold; the match's own were asked for already.
   prefetch_names(footprint.places_gained_by_transitions,
                  footprint.transitions_gained_by_places);
 }

@@ -45,8 +45,8 @@ Reducer::Step Reducer::step() {
     const FusionMoves moves = index_ ? FusionMoves::kSmallerIntoLarger
                                      : FusionMoves::kRemovedIntoKept;
     if (!R::apply(model_, *match, moves)) {
-      // Only rule A fails, and only on a model that names a missing node,
-      // which a closed model rules out; the next rule gets the step.
+      // A rule fails only on a model that names a node it lacks, which a
+      // closed model rules out; the next rule gets the step.
       step.missing_place = true;
       index_.reset();
       engine_ = Engine::kReference;

@@ -71,5 +71,25 @@ TEST(TwinGroupsTest, AgreesWithOrderedSetsUnderChurn) {
   }
 }
 
+// A group far larger than the groups of a few twins, filled in name order
+// as the first walk fills it and emptied from its smallest twins as the
+// rules empty it.
+TEST(TwinGroupsTest, LargeGroupGivesItsTwoSmallest) {
+  constexpr NameId kNames = 1000;
+  TwinGroups groups(kNames, 4);
+  for (NameId name = 0; name < kNames; ++name)
+    groups.add(name, node_between(3, 4));
+  for (NameId removed = 1; removed + 1 < kNames; ++removed) {
+    const auto found = groups.first();
+    ASSERT_TRUE(found.has_value());
+    ASSERT_EQ(found->kept, 0u);
+    ASSERT_EQ(found->removed, removed);
+    groups.remove(removed);
+  }
+  groups.remove(0);
+  EXPECT_FALSE(groups.first().has_value());
+  EXPECT_EQ(groups.size(), 1u);
+}
+
 }  // namespace
 }  // namespace marovel
