@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "base/linear_probing.h"
-#include "base/prefetch.h"
 #include "base/two_cores.h"
 #include "model/ids.h"
 
@@ -46,12 +45,6 @@ class NameTable {
   }
 
   std::optional<NameId> find(std::string_view name) const;
-  // Hints that name `id` is about to be read: prefetch_start() a little
-  // ahead of prefetch_text(), which reads where the start points.
-  void prefetch_start(NameId id) const { prefetch_memory(&starts_[id]); }
-  void prefetch_text(NameId id) const {
-    prefetch_memory(text_.data() + starts_[id]);
-  }
   // find() for each of `names` into `ids` (of the same size). Looks up many
   // names at once so that their cache misses overlap rather than follow one
   // another: the reader's lookups of edge ends go this way.

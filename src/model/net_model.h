@@ -102,13 +102,6 @@ class NodeMap {
     if (const uint32_t slot = slot_[id.value]; slot != kNoSlot)
       prefetch_memory(&nodes_[slot & ~kAbsent]);
   }
-  // Reads the node: best once prefetch_node() has fetched it.
-  void prefetch_bags(NodeId id) const {
-    if (const NetNode* found = node(id)) {
-      found->in.prefetch();
-      found->out.prefetch();
-    }
-  }
 
   class const_iterator {
    public:

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "base/linear_probing.h"
-#include "base/prefetch.h"
 #include "model/bag_pool.h"
 #include "model/ids.h"
 
@@ -88,9 +87,6 @@ class NodeBag {
 
   const_iterator begin() const { return {entries_, entries_ + used()}; }
   const_iterator end() const { return {entries_ + used(), entries_ + used()}; }
-
-  // Hints that the entries are about to be read.
-  void prefetch() const { prefetch_memory(entries_); }
 
   friend bool operator==(const NodeBag& a, const NodeBag& b);
 

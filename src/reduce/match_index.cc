@@ -1,21 +1,10 @@
 #include "reduce/match_index.h"
 
 #include <cassert>
-#include <utility>
 
 #include "base/run_both.h"
 
 namespace marovel {
-
-template <typename F>
-void MatchIndex::for_twin_groups(NodeKind kind, F&& f) const {
-  for_each_rule([&](auto rule) {
-    using R = typename decltype(rule)::type;
-    if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
-      if (R::kCandidate == kind && rules_[kRuleOf<R>]) f(candidates<R>());
-    }
-  });
-}
 
 // Calls visit(name, node) for every node of `kind` in name order. The nodes
 // lie in memory in that order, but what indexing one reads besides lies
@@ -154,60 +143,6 @@ void MatchIndex::after_step(const StepFootprint& footprint) {
     offer(NodeKind::kPlace, place);
   for (const NameId transition : footprint.touched_transitions)
     offer(NodeKind::kTransition, transition);
-}
-
-void MatchIndex::prefetch_entries(NameId name, NodeKind kind) const {
-  // A removed node's name is looked up in both maps (a node of the other
-  // kind may bear it).
-  model_.p_map.prefetch_slot(model_.p_map.id_of(name));
-  model_.t_map.prefetch_slot(model_.t_map.id_of(name));
-  for_twin_groups(kind,
-                  [&](const TwinGroups& groups) { groups.prefetch(name); });
-  model_.aggregates.prefetch(name);
-}
-
-void MatchIndex::prefetch_names(std::span<const NameId> places,
-                                std::span<const NameId> transitions) const {
-  // First every entry found by name alone, then what those entries point
-  // to: the nodes and the twin groups, then the nodes' bags.
-  for (const NameId place : places) prefetch_entries(place, NodeKind::kPlace);
-  for (const NameId transition : transitions)
-    prefetch_entries(transition, NodeKind::kTransition);
-  for (const auto& [kind, names] :
-       {std::pair{NodeKind::kPlace, places},
-        std::pair{NodeKind::kTransition, transitions}}) {
-    const NodeMap& nodes = model_.nodes(kind);
-    for (const NameId name : names) {
-      nodes.prefetch_node(nodes.id_of(name));
-      for_twin_groups(kind, [&](const TwinGroups& groups) {
-        groups.prefetch_group_of(name);
-      });
-    }
-  }
-  for (const NameId place : places)
-    model_.p_map.prefetch_bags(model_.p_map.id_of(place));
-  for (const NameId transition : transitions)
-    model_.t_map.prefetch_bags(model_.t_map.id_of(transition));
-}
-
-void MatchIndex::prefetch(const MatchNameIds& match) const {
-  NameId places[4], transitions[4];
-  size_t place_count = 0, transition_count = 0;
-  for (size_t k = 0; k < match.size; ++k) {
-    if (match.kinds[k] == NodeKind::kPlace) {
-      places[place_count++] = match.ids[k];
-    } else {
-      transitions[transition_count++] = match.ids[k];
-    }
-  }
-  prefetch_names({places, place_count}, {transitions, transition_count});
-}
-
-void MatchIndex::prefetch(const StepFootprint& footprint) const {
-  // The nodes a step touches besides its match's are those the touched
-  // nodes newly hold; the match's own were asked for already.
-  prefetch_names(footprint.places_gained_by_transitions,
-                 footprint.transitions_gained_by_places);
 }
 
 }  // namespace marovel

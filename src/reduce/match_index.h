@@ -12,7 +12,6 @@
 #define MAROVEL_REDUCE_MATCH_INDEX_H_
 
 #include <optional>
-#include <span>
 #include <tuple>
 #include <type_traits>
 
@@ -46,13 +45,6 @@ class MatchIndex {
   void before_step(const StepFootprint& footprint);
   void after_step(const StepFootprint& footprint);
 
-  // Asks for what applying a match of these nodes will read, all at once,
-  // so that on a large net the cache misses of a step overlap rather than
-  // queue up; then the same for the neighbours a step touches beyond its
-  // match, once its footprint is known.
-  void prefetch(const MatchNameIds& match) const;
-  void prefetch(const StepFootprint& footprint) const;
-
  private:
   // What holds the candidates of rule R.
   template <typename R>
@@ -74,17 +66,9 @@ class MatchIndex {
   const CandidatesOf<R>& candidates() const {
     return std::get<kRuleOf<R>.index>(candidates_);
   }
-  // Calls f(groups) for the twin groups of every enabled rule of twins
-  // whose candidates are of `kind`.
-  template <typename F>
-  void for_twin_groups(NodeKind kind, F&& f) const;
   // Walks the nodes of `kind` in name order for the first indexing.
   template <typename Visit>
   void walk_ahead(NodeKind kind, Visit visit) const;
-  // Asks for the entries of `name` found by the name alone.
-  void prefetch_entries(NameId name, NodeKind kind) const;
-  void prefetch_names(std::span<const NameId> places,
-                      std::span<const NameId> transitions) const;
   // Offers the candidates that a change of node `name` may affect.
   void offer(NodeKind kind, NameId name);
   // Lets go of a node the step erases.

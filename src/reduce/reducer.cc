@@ -37,9 +37,7 @@ Reducer::Step Reducer::step() {
     if (index_) {
       // The footprint is read off the model before the application
       // changes it, so that the index can let go of what is erased.
-      index_->prefetch(R::names(*match));
       R::footprint(model_, *match, footprint_);
-      index_->prefetch(footprint_);
       index_->before_step(footprint_);
     }
     const FusionMoves moves = index_ ? FusionMoves::kSmallerIntoLarger

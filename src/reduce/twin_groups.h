@@ -62,14 +62,6 @@ class TwinGroups {
   // Members held.
   size_t size() const { return members_; }
 
-  // Hints that `name` is about to be added or removed.
-  void prefetch(NameId name) const { prefetch_memory(&key_of_[name]); }
-  // Hints that `name`'s group is about to change: reads the key, so best
-  // once prefetch() has fetched it.
-  void prefetch_group_of(NameId name) const {
-    if (key_of_[name] != kNone)
-      prefetch_memory(&slots_[table().home(key_of_[name])]);
-  }
   // Hints that a node with these bags is about to be added.
   void prefetch_group(const NetNode& node) const {
     if (is_twin_candidate(node))
