@@ -248,9 +248,11 @@ Status write_reduced_document(const InputNet& input, const NetModel& model,
   constexpr size_t kPieceBytes = size_t{1} << 20;
   if (cores.worth(model.p_map.size() + model.t_map.size())) {
     // The edge list is laid out on the other core while this one copies
-    // the nodes, and follows them piece by piece; a few pieces wait at
-    // most, so that the text never piles up in memory.
-    constexpr size_t kPiecesAhead = 8;
+    // the nodes, and follows them piece by piece. At most 64 pieces wait:
+    // enough that on the nets of the benchmark the second core formats
+    // while this one copies, and a cap on the memory of any larger net,
+    // whose edge text would otherwise pile up whole.
+    constexpr size_t kPiecesAhead = 64;
     Channel<std::string> pieces(kPiecesAhead);
     run_both(
         true,
