@@ -92,13 +92,14 @@ NameId NodeMap::next_key(NameId name) const {
 }
 
 void named_entries(const NodeBag& bag, const NodeMap& others,
-                   std::vector<NamedEntry>& entries) {
+                   std::vector<NamedNeighbour>& entries) {
   entries.clear();
   for (const auto& [id, copies] : bag)
     entries.push_back({others.name_of(id), copies});
-  std::sort(
-      entries.begin(), entries.end(),
-      [](const NamedEntry& a, const NamedEntry& b) { return a.name < b.name; });
+  std::sort(entries.begin(), entries.end(),
+            [](const NamedNeighbour& a, const NamedNeighbour& b) {
+              return a.name < b.name;
+            });
 }
 
 NetModel::NetModel(NameTable table)

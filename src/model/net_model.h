@@ -156,7 +156,7 @@ class NodeMap {
 };
 
 // A neighbour by name, with the weight of the arc.
-struct NamedEntry {
+struct NamedNeighbour {
   NameId name;
   uint64_t count;
 };
@@ -164,7 +164,7 @@ struct NamedEntry {
 // The entries of `bag`, whose ids are nodes of `others`, with each id
 // replaced by its name, in name order, into `entries`.
 void named_entries(const NodeBag& bag, const NodeMap& others,
-                   std::vector<NamedEntry>& entries);
+                   std::vector<NamedNeighbour>& entries);
 
 enum class NodeKind : uint8_t { kPlace, kTransition };
 

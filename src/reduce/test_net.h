@@ -71,7 +71,7 @@ inline std::string dump_net(const NetModel& model) {
   for (const auto& [name, node] : model.p_map) {
     add(places, model.name(name));
     for (const auto& [bag, op] : {std::pair{&node.out, '>'}, {&node.in, '<'}}) {
-      std::vector<NamedEntry> entries;
+      std::vector<NamedNeighbour> entries;
       named_entries(*bag, model.t_map, entries);
       for (const auto& [neighbour, copies] : entries) {
         std::string arc(model.name(name));

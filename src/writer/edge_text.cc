@@ -41,7 +41,7 @@ void format_edge_list(const NetModel& model, size_t piece_bytes,
   std::string piece;
   piece.reserve(piece_bytes + 4096);
   NameEscapes escapes(model.names);
-  std::vector<NamedEntry> targets;  // of the node at hand, in name order
+  std::vector<NamedNeighbour> targets;  // of the node at hand, in name order
   bool empty = true;
   piece.append("<edgelist");
   for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
