@@ -50,7 +50,7 @@ template <typename R>
 void rewrite(NetModel& model, const typename R::Match& match, FusionMoves moves,
              std::string& log) {
   if (!R::apply(model, match, moves)) return;
-  log += log_line(Application{R::kRule, R::names(match)}, model.names);
+  log += log_line(Application{kRuleOf<R>, R::names(match)}, model.names);
 }
 
 }  // namespace

@@ -72,7 +72,29 @@ TEST(CommandLineTest, HelpPrintsUsageOnlyWhateverFollows) {
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(kLogo), std::string::npos);
     EXPECT_NE(run.err.find("--steps=<num>"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("allowed reducing rules ([ABCDEF], default all)"),
+              std::string::npos)
+        << run.err;
     EXPECT_EQ(dir.files().size(), 1u);
+  }
+}
+
+// The letters of --rules count in either case; anything else, a letter
+// beyond ASCII included, names no rule.
+TEST(CommandLineTest, RulesAreChosenByTheirLetters) {
+  const struct {
+    const char* rules;
+    const char* log;
+  } kCases[] = {
+      {"--rules=xaZ", "A:p1,t1,p2 reduced\n"},
+      {"--rules=BCDEF", ""},
+      {"--rules=\xc3\x81\xe1", ""},  // A acute in UTF-8 and in Latin-1
+  };
+  for (const auto& c : kCases) {
+    ScratchDir dir;
+    dir.write("net.xml", kNet);
+    run_tool({"-l", c.rules, "net.xml"}, dir.path());
+    EXPECT_EQ(read_file(dir.file("net.log")), c.log) << c.rules;
   }
 }
 

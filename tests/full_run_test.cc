@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "tool_runner.h"
 
 namespace marovel::testing {
@@ -38,7 +39,8 @@ const char kChainReduced[] =
     "<petrinet>\n"
     "  <info>\n"
     "    <generatedate>DATE</generatedate>\n"
-    "    <generatedby>marovel 0.1</generatedby>\n"
+    "    <generatedby>" MAROVEL_VERSION_LINE
+    "</generatedby>\n"
     "    <author>ZR</author>\n"
     "  </info>\n"
     "  <placelist>\n"

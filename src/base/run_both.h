@@ -9,30 +9,9 @@
 #include <system_error>
 #include <thread>
 
-#include "base/switches.h"
+#include "base/two_cores.h"
 
 namespace marovel {
-
-// When a phase runs its halves on two cores: from `min_items` items (nodes,
-// names, edges) on, below which a thread costs more than the half it takes.
-// Builds with MAROVEL_THREADS set to 0 never start a thread.
-struct TwoCores {
-  static constexpr size_t kDefaultMinItems = size_t{1} << 15;
-  size_t min_items = kDefaultMinItems;
-
-  bool worth(size_t items) const {
-#if MAROVEL_THREADS
-    return items >= min_items;
-#else
-    (void)items;
-    return false;
-#endif
-  }
-  // Every phase on one core, whatever its size.
-  static TwoCores never() { return {static_cast<size_t>(-1)}; }
-  // Every phase on two cores, however small.
-  static TwoCores always() { return {0}; }
-};
 
 // Runs `first` on a thread of its own and `second` on the calling thread,
 // returning when both are done; runs them one after the other on the calling

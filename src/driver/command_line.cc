@@ -6,11 +6,17 @@
 
 #include <limits>
 #include <memory>
+#include <string>
 
 #include "base/version.h"
+#include "reduce/rule_set.h"
 
 namespace marovel {
 namespace {
+
+const std::string kRulesHelp = "allowed reducing rules ([" +
+                               std::string(RuleSet::letters()) +
+                               "], default all)";
 
 const wxCmdLineEntryDesc kCommandLineTable[] = {
     {wxCMD_LINE_SWITCH, "h", "help", "print help message", wxCMD_LINE_VAL_NONE,
@@ -19,9 +25,8 @@ const wxCmdLineEntryDesc kCommandLineTable[] = {
      wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_OPTION, "o", "output", "output file", wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_SWITCH, "l", "log", "make logfile", wxCMD_LINE_VAL_NONE, 0},
-    {wxCMD_LINE_OPTION, nullptr, "rules",
-     "allowed reducing rules ([ABCDEF], default all)", wxCMD_LINE_VAL_STRING,
-     0},
+    {wxCMD_LINE_OPTION, nullptr, "rules", kRulesHelp.c_str(),
+     wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_OPTION, nullptr, "steps", "make only given number of steps",
      wxCMD_LINE_VAL_NUMBER, 0},
     {wxCMD_LINE_PARAM, nullptr, nullptr, "input file", wxCMD_LINE_VAL_STRING,

@@ -47,20 +47,6 @@ class WxLibrary {
   bool ok_;
 };
 
-// Sets the flag of every rule whose letter `letters` holds in either case.
-RuleSet rules_from_letters(const wxString& letters) {
-  RuleSet rules;
-  const char kLetters[] = "ABCDEF";
-  for (size_t i = 0; i < kRuleCount; ++i) {
-    const wxUniChar upper = kLetters[i];
-    const wxUniChar lower = kLetters[i] - 'A' + 'a';
-    if (letters.Find(upper) != wxNOT_FOUND ||
-        letters.Find(lower) != wxNOT_FOUND)
-      rules.enabled[i] = true;
-  }
-  return rules;
-}
-
 // Shows a failed phase: the library's reason through the library's logging
 // (a failed write's reason in one line of our own, which names the file),
 // then the system's own message on `out`, or on `err` for the failures that
@@ -186,8 +172,11 @@ int run_initialised(int argc, char** argv, std::ostream& out,
   const std::string output_path =
       to_native_bytes(settings.output_file_name.GetFullPath());
 
-  settings.rules =
-      line.rules ? rules_from_letters(*line.rules) : RuleSet::all();
+  // The letters as bytes: a character beyond ASCII is bytes of 0x80 and up,
+  // which name no rule, as the character does not.
+  settings.rules = line.rules
+                       ? RuleSet::from_letters(to_native_bytes(*line.rules))
+                       : RuleSet::all();
   if (line.steps) settings.max_steps = *line.steps;
 
   // A run that ends without writing its output lets go of a reader waiting

@@ -28,7 +28,7 @@ void print_run_summary(const RunSummary& summary, std::ostream& err) {
   if (const auto& report = summary.reduction) {
     err << "marovel: steps: " << report->applications() << " (";
     for (size_t k = 0; k < kRuleCount; ++k)
-      err << (k == 0 ? "" : ", ") << static_cast<char>('A' + k) << " "
+      err << (k == 0 ? "" : ", ") << rule_letter(Rule{k}) << " "
           << report->applied[k];
     err << "), stopped: " << stopped_text(*report, summary.max_steps) << "\n";
   }

@@ -11,7 +11,6 @@
 #include <map>
 #include <vector>
 
-#include "base/prefetch.h"
 #include "model/name_table.h"
 
 namespace marovel {
@@ -45,9 +44,6 @@ class Aggregates {
     assert(id < size());
     return (!moved_[id] && next_[id] != id) || copied_.count(id) != 0;
   }
-
-  // Hints that `id`'s aggregate is about to change.
-  void prefetch(NameId id) const { prefetch_memory(&next_[id]); }
 
  private:
   // The members an aggregate gained by moves form a ring through next_:

@@ -12,14 +12,14 @@
 #include <utility>
 #include <vector>
 
-#include "model/name_table.h"
+#include "model/ids.h"
 
 namespace marovel {
 
-// A distinct name and its count. Counts are 64-bit: fusions add weights up
+// A distinct node and its count. Counts are 64-bit: fusions add weights up
 // past 2^31.
 struct BagEntry {
-  NameId name;
+  NodeId node;
   uint64_t count;
 };
 

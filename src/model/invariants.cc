@@ -2,13 +2,15 @@
 
 #include <utility>
 
+#include "base/run_both.h"
+
 namespace marovel {
 namespace {
 
 // Every name of both bags of every node in `nodes` is a key of `others`.
 bool closed_over(const NodeMap& nodes, const NodeMap& others) {
   for (const auto& [name, node] : nodes) {
-    for (const NameBag* bag : {&node.in, &node.out})
+    for (const NodeBag* bag : {&node.in, &node.out})
       for (const auto& [neighbour, copies] : *bag)
         if (!others.live(neighbour)) return false;
   }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "base/run_both.h"
+#include "base/two_cores.h"
 #include "model/net_model.h"
 
 namespace marovel {

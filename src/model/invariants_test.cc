@@ -17,11 +17,12 @@ TEST(ConsistencyTest, DetectsNamesMissingFromTheOtherMap) {
   NetModel model(NameTable{"p", "t"});
   const NameId p = model.id("p");
   const NameId t = model.id("t");
-  model.p_map.at(p).out.insert(t);
-  model.t_map.at(t).in.insert(p);
+  const NodeId p_id = model.p_map.id_of(p), t_id = model.t_map.id_of(t);
+  model.p_map.at(p).out.insert(t_id);
+  model.t_map.at(t).in.insert(p_id);
   EXPECT_TRUE(check_consistency(model));
   // Multiplicities may disagree: only closure is checked.
-  model.t_map.at(t).in.insert(p, 4);
+  model.t_map.at(t).in.insert(p_id, 4);
   EXPECT_TRUE(check_consistency(model));
 
   NetModel no_place = model;
@@ -36,8 +37,8 @@ TEST(ConsistencyTest, DetectsNamesMissingFromTheOtherMap) {
 TEST(ConsistencyTest, ANameThatIsBothKindsPasses) {
   NetModel model(NameTable{"x"});
   const NameId x = model.id("x");
-  model.p_map.at(x).out.insert(x);
-  model.t_map.at(x).in.insert(x);
+  model.p_map.at(x).out.insert(model.t_map.id_of(x));
+  model.t_map.at(x).in.insert(model.p_map.id_of(x));
   EXPECT_TRUE(check_consistency(model));
 }
 
@@ -46,7 +47,7 @@ TEST(NetModelTest, FindNeverCreatesButIndexedAccessDoes) {
   const NameId t = model.id("t");
   EXPECT_EQ(model.t_map.find(t), nullptr);
   EXPECT_TRUE(model.t_map.empty());
-  model.t_map.at(t).out.insert(model.id("z"));
+  model.t_map.at(t).out.insert(model.p_map.id_of(model.id("z")));
   EXPECT_EQ(model.t_map.size(), 1u);
   ASSERT_NE(model.t_map.find(t), nullptr);
   EXPECT_EQ(model.t_map.erase(t), 1u);
@@ -58,7 +59,8 @@ TEST(NetModelTest, FindNeverCreatesButIndexedAccessDoes) {
 TEST(NetModelTest, WalksKeysInNameOrderAndSurvivesMoves) {
   NetModel model(NameTable{"c", "a", "b", "d"});
   for (const char* name : {"d", "a", "c"})
-    model.p_map.at(model.id(name)).in.insert(model.id("b"), 2);
+    model.p_map.at(model.id(name))
+        .in.insert(model.t_map.id_of(model.id("b")), 2);
   model.p_map.erase(model.id("c"));
   NetModel moved = std::move(model);
   NetModel assigned;
@@ -66,7 +68,8 @@ TEST(NetModelTest, WalksKeysInNameOrderAndSurvivesMoves) {
   std::string walked;
   for (const auto& [name, node] : assigned.p_map) {
     walked += assigned.name(name);
-    walked += std::to_string(node.in.count(assigned.id("b")));
+    walked +=
+        std::to_string(node.in.count(assigned.t_map.id_of(assigned.id("b"))));
   }
   EXPECT_EQ(walked, "a2d2");
   EXPECT_EQ(assigned.aggregates.size(), 4u);

@@ -1,11 +1,13 @@
 #include "model/name_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <utility>
 
+#include "base/linear_probing.h"
 #include "base/prefetch.h"
 #include "base/run_both.h"
 
@@ -96,24 +98,30 @@ uint64_t hash_of(std::string_view name) {
 
 }  // namespace
 
+LinearProbing NameTable::probing() const {
+  return LinearProbing(std::countr_zero(slots_.size()));
+}
+
 void NameTable::build_index() {
   size_t capacity = 2;
   while (capacity < 2 * size()) capacity *= 2;
   slots_.assign(capacity, 0);
-  const size_t mask = capacity - 1;
+  const LinearProbing table = probing();
   // The names go in a batch at a time, their slots asked for first, so
   // that the slots' cache misses overlap.
   constexpr NameId kBatch = 32;
+  size_t homes[kBatch];
   uint64_t hashes[kBatch];
   for (NameId start = 0; start < size(); start += kBatch) {
     const NameId count = std::min<NameId>(kBatch, size() - start);
     for (NameId k = 0; k < count; ++k) {
       hashes[k] = hash_of((*this)[start + k]);
-      prefetch_memory(&slots_[hashes[k] & mask]);
+      homes[k] = table.home(hashes[k]);
+      prefetch_memory(&slots_[homes[k]]);
     }
     for (NameId k = 0; k < count; ++k) {
-      size_t slot = hashes[k] & mask;
-      while (slots_[slot] != 0) slot = (slot + 1) & mask;
+      const size_t slot =
+          table.probe(homes[k], [&](size_t at) { return slots_[at] == 0; });
       slots_[slot] = (hashes[k] >> 32 << 32) | (uint64_t{start + k} + 1);
     }
   }
@@ -131,23 +139,25 @@ void NameTable::find_all(std::span<const std::string_view> names,
     std::fill(ids.begin(), ids.end(), std::nullopt);
     return;
   }
-  const size_t mask = slots_.size() - 1;
+  const LinearProbing table = probing();
   constexpr size_t kBatch = 64;
   uint64_t hashes[kBatch];
+  size_t homes[kBatch];
   for (size_t start = 0; start < names.size(); start += kBatch) {
     const size_t count = std::min(kBatch, names.size() - start);
     // Each stage touches what the one before fetched and asks for what the
     // next one needs: the slot, then the name's start, then its text.
     for (size_t k = 0; k < count; ++k) {
       hashes[k] = hash_of(names[start + k]);
-      prefetch_memory(&slots_[hashes[k] & mask]);
+      homes[k] = table.home(hashes[k]);
+      prefetch_memory(&slots_[homes[k]]);
     }
     for (size_t k = 0; k < count; ++k) {
-      const uint64_t entry = slots_[hashes[k] & mask];
+      const uint64_t entry = slots_[homes[k]];
       if (entry != 0) prefetch_memory(&starts_[(entry & 0xffffffff) - 1]);
     }
     for (size_t k = 0; k < count; ++k) {
-      const uint64_t entry = slots_[hashes[k] & mask];
+      const uint64_t entry = slots_[homes[k]];
       if (entry != 0)
         prefetch_memory(text_.data() + starts_[(entry & 0xffffffff) - 1]);
     }
@@ -159,15 +169,17 @@ void NameTable::find_all(std::span<const std::string_view> names,
 std::optional<NameId> NameTable::find_hashed(std::string_view name,
                                              uint64_t hash) const {
   const uint64_t tag = hash >> 32;
-  const size_t mask = slots_.size() - 1;
-  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const uint64_t entry = slots_[slot];
-    if (entry == 0) return std::nullopt;
-    if (entry >> 32 == tag) {
-      const NameId id = static_cast<NameId>(entry) - 1;
-      if ((*this)[id] == name) return id;
-    }
-  }
+  std::optional<NameId> found;
+  probing().probe(probing().home(hash), [&](size_t at) {
+    const uint64_t entry = slots_[at];
+    if (entry == 0) return true;
+    if (entry >> 32 != tag) return false;
+    const NameId id = static_cast<NameId>(entry) - 1;
+    if ((*this)[id] != name) return false;
+    found = id;
+    return true;
+  });
+  return found;
 }
 
 }  // namespace marovel

@@ -13,12 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "base/prefetch.h"
-#include "base/run_both.h"
+#include "base/linear_probing.h"
+#include "base/two_cores.h"
+#include "model/ids.h"
 
 namespace marovel {
-
-using NameId = uint32_t;
 
 class NameTable {
  public:
@@ -46,12 +45,6 @@ class NameTable {
   }
 
   std::optional<NameId> find(std::string_view name) const;
-  // Hints that name `id` is about to be read: prefetch_start() a little
-  // ahead of prefetch_text(), which reads where the start points.
-  void prefetch_start(NameId id) const { prefetch_memory(&starts_[id]); }
-  void prefetch_text(NameId id) const {
-    prefetch_memory(text_.data() + starts_[id]);
-  }
   // find() for each of `names` into `ids` (of the same size). Looks up many
   // names at once so that their cache misses overlap rather than follow one
   // another: the reader's lookups of edge ends go this way.
@@ -59,13 +52,14 @@ class NameTable {
                 std::span<std::optional<NameId>> ids) const;
 
  private:
+  LinearProbing probing() const;
   void build_index();
   std::optional<NameId> find_hashed(std::string_view name, uint64_t hash) const;
 
   std::vector<char> text_;  // names in id order
   // Name k is [starts_[k], starts_[k + 1]).
   std::vector<size_t> starts_;
-  // Open addressing, linear probing, at most half full: each slot holds the
+  // Linear probing, at most half full: each slot holds the
   // high half of a name's hash and its id + 1 (0: empty), so that a lookup
   // costs one slot read and, mostly, one name compare.
   std::vector<uint64_t> slots_;

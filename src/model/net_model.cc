@@ -1,7 +1,6 @@
 #include "model/net_model.h"
 
 #include <algorithm>
-#include <numeric>
 #include <utility>
 
 namespace marovel {
@@ -36,10 +35,10 @@ NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
 }
 
 NetNode& NodeMap::at_id(NodeId id) {
-  assert(id < slot_.size());
+  assert(id.value < slot_.size());
   // Within the capacity reserved: nothing moves.
   make_room(id);
-  uint32_t& slot = slot_[id];
+  uint32_t& slot = slot_[id.value];
   if (slot & kAbsent) {
     slot &= ~kAbsent;
     ++size_;
@@ -48,8 +47,8 @@ NetNode& NodeMap::at_id(NodeId id) {
 }
 
 void NodeMap::make_room(NodeId id) {
-  assert(id < slot_.size());
-  uint32_t& slot = slot_[id];
+  assert(id.value < slot_.size());
+  uint32_t& slot = slot_[id.value];
   if (slot != kNoSlot) return;
   assert(nodes_.size() < nodes_.capacity());
   slot = static_cast<uint32_t>(nodes_.size()) | kAbsent;
@@ -60,10 +59,10 @@ size_t NodeMap::erase(NameId name) {
   const NodeId id = id_of(name);
   if (!live(id)) return 0;
   // The slot stays the node's: created again, the node comes back there.
-  NetNode& erased = nodes_[slot_[id]];
+  NetNode& erased = nodes_[slot_[id.value]];
   erased.in.clear();
   erased.out.clear();
-  slot_[id] |= kAbsent;
+  slot_[id.value] |= kAbsent;
   --size_;
   return 1;
 }
@@ -72,12 +71,14 @@ void NodeMap::swap_names(NameId a, NameId b) {
   if (id_of_.empty()) {
     id_of_.resize(slot_.size());
     name_of_.resize(slot_.size());
-    std::iota(id_of_.begin(), id_of_.end(), NodeId{0});
-    std::iota(name_of_.begin(), name_of_.end(), NameId{0});
+    for (NameId name = 0; name < slot_.size(); ++name) {
+      id_of_[name] = NodeId(name);
+      name_of_[name] = name;
+    }
   }
   std::swap(id_of_[a], id_of_[b]);
-  name_of_[id_of_[a]] = a;
-  name_of_[id_of_[b]] = b;
+  name_of_[id_of_[a].value] = a;
+  name_of_[id_of_[b].value] = b;
 }
 
 NameId NodeMap::next_key(NameId name) const {
@@ -85,18 +86,18 @@ NameId NodeMap::next_key(NameId name) const {
   if (id_of_.empty()) {
     while (name < end && slot_[name] >= kAbsent) ++name;
   } else {
-    while (name < end && slot_[id_of_[name]] >= kAbsent) ++name;
+    while (name < end && slot_[id_of_[name].value] >= kAbsent) ++name;
   }
   return name;
 }
 
-void named_entries(const NameBag& bag, const NodeMap& others,
-                   std::vector<NameBag::Entry>& entries) {
+void named_entries(const NodeBag& bag, const NodeMap& others,
+                   std::vector<NamedNeighbour>& entries) {
   entries.clear();
   for (const auto& [id, copies] : bag)
     entries.push_back({others.name_of(id), copies});
   std::sort(entries.begin(), entries.end(),
-            [](const NameBag::Entry& a, const NameBag::Entry& b) {
+            [](const NamedNeighbour& a, const NamedNeighbour& b) {
               return a.name < b.name;
             });
 }

@@ -4,11 +4,10 @@
 // name id and walk their nodes in name order. The entry point owns one
 // NetModel per run and hands it to each phase.
 //
-// A bag holds its neighbours' node ids, not their names: a node id stays
-// with a node when the node changes its name (NodeMap::swap_names), so that
-// a rule may fuse a small node into a large one by keeping the large one's
-// record under the small one's name, and the large one's neighbours never
-// learn of it. Until a map swaps names, every name is its own node's id.
+// A bag holds its neighbours' node ids, not their names (see ids.h): a rule
+// may fuse a small node into a large one by keeping the large one's record
+// under the small one's name, and the large one's neighbours never learn of
+// it.
 #ifndef MAROVEL_MODEL_NET_MODEL_H_
 #define MAROVEL_MODEL_NET_MODEL_H_
 
@@ -22,13 +21,11 @@
 
 #include "base/prefetch.h"
 #include "model/aggregates.h"
-#include "model/name_bag.h"
+#include "model/ids.h"
 #include "model/name_table.h"
+#include "model/node_bag.h"
 
 namespace marovel {
-
-// The identity of a node record in its map; see above.
-using NodeId = NameId;
 
 // For a place: `in` holds the transitions with an arc into it, `out` the
 // transitions it has an arc to; for a transition, the places likewise, each
@@ -36,8 +33,8 @@ using NodeId = NameId;
 struct NetNode {
   NetNode() = default;
   explicit NetNode(BagPool* pool) : in(pool), out(pool) {}
-  NameBag in;
-  NameBag out;
+  NodeBag in;
+  NodeBag out;
 };
 
 // The nodes of one kind, by name id; any id of the model's name table may
@@ -61,10 +58,10 @@ class NodeMap {
 
   // The node id of a name, and the name of a node id.
   NodeId id_of(NameId name) const {
-    return id_of_.empty() ? name : id_of_[name];
+    return id_of_.empty() ? NodeId(name) : id_of_[name];
   }
   NameId name_of(NodeId id) const {
-    return name_of_.empty() ? id : name_of_[id];
+    return name_of_.empty() ? id.value : name_of_[id.value];
   }
 
   // By name.
@@ -79,12 +76,14 @@ class NodeMap {
 
   // By node id, as bags hold them.
   bool live(NodeId id) const {
-    return id < slot_.size() && slot_[id] < kAbsent;
+    return id.value < slot_.size() && slot_[id.value] < kAbsent;
   }
   const NetNode* node(NodeId id) const {
-    return live(id) ? &nodes_[slot_[id]] : nullptr;
+    return live(id) ? &nodes_[slot_[id.value]] : nullptr;
   }
-  NetNode* node(NodeId id) { return live(id) ? &nodes_[slot_[id]] : nullptr; }
+  NetNode* node(NodeId id) {
+    return live(id) ? &nodes_[slot_[id.value]] : nullptr;
+  }
   // The node of that id, created with empty bags when it is not a key.
   NetNode& at_id(NodeId id);
   // Stores the node of `id` without making it a key, when it has none yet:
@@ -98,16 +97,10 @@ class NodeMap {
 
   // Hints that a node id's slot, then its node, is about to be used, so
   // that a walk over many nodes can fetch them ahead of time.
-  void prefetch_slot(NodeId id) const { prefetch_memory(&slot_[id]); }
+  void prefetch_slot(NodeId id) const { prefetch_memory(&slot_[id.value]); }
   void prefetch_node(NodeId id) const {
-    if (slot_[id] != kNoSlot) prefetch_memory(&nodes_[slot_[id] & ~kAbsent]);
-  }
-  // Reads the node: best once prefetch_node() has fetched it.
-  void prefetch_bags(NodeId id) const {
-    if (const NetNode* found = node(id)) {
-      found->in.prefetch();
-      found->out.prefetch();
-    }
+    if (const uint32_t slot = slot_[id.value]; slot != kNoSlot)
+      prefetch_memory(&nodes_[slot & ~kAbsent]);
   }
 
   class const_iterator {
@@ -121,11 +114,6 @@ class NodeMap {
     const_iterator& operator++() {
       name_ = map_->next_key(name_ + 1);
       return *this;
-    }
-    const_iterator operator++(int) {
-      const_iterator before = *this;
-      ++*this;
-      return before;
     }
     friend bool operator==(const const_iterator& a, const const_iterator& b) {
       return a.name_ == b.name_;
@@ -167,10 +155,16 @@ class NodeMap {
   std::vector<NameId> name_of_;  // by node id
 };
 
+// A neighbour by name, with the weight of the arc.
+struct NamedNeighbour {
+  NameId name;
+  uint64_t count;
+};
+
 // The entries of `bag`, whose ids are nodes of `others`, with each id
 // replaced by its name, in name order, into `entries`.
-void named_entries(const NameBag& bag, const NodeMap& others,
-                   std::vector<NameBag::Entry>& entries);
+void named_entries(const NodeBag& bag, const NodeMap& others,
+                   std::vector<NamedNeighbour>& entries);
 
 enum class NodeKind : uint8_t { kPlace, kTransition };
 

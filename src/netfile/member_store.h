@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/prefetch.h"
 
 namespace marovel {
 
@@ -75,11 +74,6 @@ class MemberStore {
   // every node below it, in document order; any depth of nesting is fine.
   void walk(Offset element,
             const std::function<void(const Node& node)>& visit) const;
-
-  // Hints that the element at `element` is about to be copied.
-  void prefetch(Offset element) const {
-    prefetch_memory(bytes_.data() + element);
-  }
 
   size_t size() const { return bytes_.size(); }
   void clear() { bytes_.clear(); }

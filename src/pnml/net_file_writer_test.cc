@@ -56,8 +56,12 @@ TEST(NetFileWriterTest, MarovelReadsTheFileBack) {
   const Status status = read_net_document(doc, model);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ(model.p_map.size(), 2u);
-  EXPECT_EQ(model.p_map.find(model.id("p1"))->out.count(model.id("t1")), 1u);
-  EXPECT_EQ(model.t_map.find(model.id("t1"))->out.count(model.id("p2")), 7u);
+  EXPECT_EQ(model.p_map.find(model.id("p1"))
+                ->out.count(model.t_map.id_of(model.id("t1"))),
+            1u);
+  EXPECT_EQ(model.t_map.find(model.id("t1"))
+                ->out.count(model.p_map.id_of(model.id("p2"))),
+            7u);
 }
 
 }  // namespace

@@ -130,8 +130,10 @@ class NetBuilder final : public ScanReceiver {
     // index, the checks, the writer) go through memory in order too; only
     // an arc makes one a key.
     for (NameId name = 0; name < declared_.size(); ++name) {
-      if (declared_[name] & kAsPlace) model_.p_map.make_room(name);
-      if (declared_[name] & kAsTransition) model_.t_map.make_room(name);
+      if (declared_[name] & kAsPlace)
+        model_.p_map.make_room(model_.p_map.id_of(name));
+      if (declared_[name] & kAsTransition)
+        model_.t_map.make_room(model_.t_map.id_of(name));
     }
   }
 
@@ -161,8 +163,9 @@ class NetBuilder final : public ScanReceiver {
   void fill() {
     for (const bool places : {true, false}) {
       NodeMap& map = places ? model_.p_map : model_.t_map;
-      const auto node_of = [places](const Arc& arc) {
-        return arc.from_place == places ? arc.from : arc.to;
+      const NodeMap& others = places ? model_.t_map : model_.p_map;
+      const auto node_of = [&](const Arc& arc) {
+        return map.id_of(arc.from_place == places ? arc.from : arc.to);
       };
       constexpr size_t kSlotsAhead = 16, kNodesAhead = 8;
       for (size_t k = 0; k < arcs_.size(); ++k) {
@@ -173,9 +176,11 @@ class NetBuilder final : public ScanReceiver {
         const Arc& arc = arcs_[k];
         NetNode& node = map.at_id(node_of(arc));
         if (arc.from_place == places) {
-          node.out.insert(arc.to, static_cast<uint64_t>(arc.weight));
+          node.out.insert(others.id_of(arc.to),
+                          static_cast<uint64_t>(arc.weight));
         } else {
-          node.in.insert(arc.from, static_cast<uint64_t>(arc.weight));
+          node.in.insert(others.id_of(arc.from),
+                         static_cast<uint64_t>(arc.weight));
         }
       }
     }

@@ -43,7 +43,7 @@ std::string dump(const NetModel& model, const NodeMap& map) {
   std::string s;
   for (const auto& [name, node] : map) {
     s.append(model.name(name)) += "[";
-    std::vector<NameBag::Entry> in, out;
+    std::vector<NamedNeighbour> in, out;
     const NodeMap& others = &map == &model.p_map ? model.t_map : model.p_map;
     named_entries(node.in, others, in);
     named_entries(node.out, others, out);

@@ -10,7 +10,6 @@
 #include <cassert>
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <vector>
 
 #include "model/name_table.h"
@@ -48,15 +47,6 @@ class CandidateQueue {
       heap_.pop_back();
     }
     return heap_.front();
-  }
-
-  // A guess at what smallest() gives once the smallest is erased: the
-  // smaller child of the top, which may itself have been erased since.
-  // For fetching ahead; none when the heap holds one id or none.
-  std::optional<NameId> next_guess() const {
-    if (heap_.size() < 2) return std::nullopt;
-    if (heap_.size() == 2) return heap_[1];
-    return std::min(heap_[1], heap_[2]);
   }
 
  private:

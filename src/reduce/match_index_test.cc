@@ -27,7 +27,6 @@ using testing::dump_aggregates;
 using testing::dump_net;
 using testing::make_net;
 using testing::mirrored_and_closed;
-using testing::rules_from;
 
 // The model the reader would build from the generated net.
 NetModel model_of(const bench::GeneratedNet& net) {
@@ -39,12 +38,13 @@ NetModel model_of(const bench::GeneratedNet& net) {
   for (const bench::GeneratedArc& arc : net.arcs) {
     const NameId p = model.id(net.place_names[arc.place]);
     const NameId t = model.id(net.transition_names[arc.transition]);
+    const NodeId p_id = model.p_map.id_of(p), t_id = model.t_map.id_of(t);
     if (arc.from_place) {
-      model.p_map.at(p).out.insert(t, arc.weight);
-      model.t_map.at(t).in.insert(p, arc.weight);
+      model.p_map.at(p).out.insert(t_id, arc.weight);
+      model.t_map.at(t).in.insert(p_id, arc.weight);
     } else {
-      model.t_map.at(t).out.insert(p, arc.weight);
-      model.p_map.at(p).in.insert(t, arc.weight);
+      model.t_map.at(t).out.insert(p_id, arc.weight);
+      model.p_map.at(p).in.insert(t_id, arc.weight);
     }
   }
   return model;
@@ -82,9 +82,9 @@ template <typename Match>
     footprint.clear();
     for_each_rule([&](auto rule) {
       using R = typename decltype(rule)::type;
-      if (!same || !rules[R::kRule]) return;
+      if (!same || !rules[kRuleOf<R>]) return;
       const std::optional<typename R::Match> found = index.find<R>();
-      same = same_match(rule_letter(R::kRule), found, scan<R>(model));
+      same = same_match(R::kLetter, found, scan<R>(model));
       if (!same || !found || applied) return;
       R::footprint(model, *found, footprint);
       index.before_step(footprint);
@@ -153,7 +153,8 @@ TEST_P(GeneratedNetsTest, IndexedSearchesAgreeWithScansAtEveryStep) {
     // Each seed takes a few of the rule sets, all of them over the seeds.
     for (size_t k = seed % 3; k < std::size(kRuleSets); k += 3) {
       SCOPED_TRACE("seed " + std::to_string(seed) + ", rules " + kRuleSets[k]);
-      ASSERT_TRUE(agrees_step_by_step(model, rules_from(kRuleSets[k]), 100000));
+      ASSERT_TRUE(agrees_step_by_step(
+          model, RuleSet::from_letters(kRuleSets[k]), 100000));
     }
   }
 }
@@ -167,7 +168,7 @@ TEST_P(GeneratedNetsTest, WholeRunsMatchTheReferenceRun) {
     const int32_t limit = kLimits[seed % std::size(kLimits)];
     SCOPED_TRACE("seed " + std::to_string(seed) + ", rules " + rules +
                  ", limit " + std::to_string(limit));
-    expect_same_runs(model, rules_from(rules), limit);
+    expect_same_runs(model, RuleSet::from_letters(rules), limit);
     if (::testing::Test::HasFailure()) return;
   }
 }
@@ -195,13 +196,14 @@ class CandidacyUpdateTest : public ::testing::TestWithParam<UpdateCase> {};
 TEST_P(CandidacyUpdateTest, FollowsTheScans) {
   const UpdateCase& c = GetParam();
   const NetModel model = make_net(c.arcs);
-  EXPECT_TRUE(agrees_step_by_step(model, rules_from(c.rules), 1000));
+  EXPECT_TRUE(agrees_step_by_step(model, RuleSet::from_letters(c.rules), 1000));
   const RunResult indexed =
-      run_with(&indexed_run, model, rules_from(c.rules), 1000);
+      run_with(&indexed_run, model, RuleSet::from_letters(c.rules), 1000);
   EXPECT_EQ(indexed.log, c.log);
-  EXPECT_EQ(
-      run_with(&run_reduction_reference, model, rules_from(c.rules), 1000).log,
-      c.log);
+  EXPECT_EQ(run_with(&run_reduction_reference, model,
+                     RuleSet::from_letters(c.rules), 1000)
+                .log,
+            c.log);
 }
 
 INSTANTIATE_TEST_SUITE_P(

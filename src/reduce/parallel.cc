@@ -2,8 +2,6 @@
 
 #include <cassert>
 
-#include "reduce/aggregate.h"
-
 namespace marovel {
 
 template <NodeKind kKind>
@@ -12,7 +10,8 @@ bool ParallelFusion<kKind>::apply(NetModel& model, const Match& match,
   assert(match.removed != match.kept);
   NodeMap& own = model.nodes(kKind);
   NodeMap& others = model.nodes(other_kind(kKind));
-  absorb_aggregate(model.aggregates, match.kept, match.removed, others);
+  model.aggregates.absorb(match.kept, match.removed,
+                          others.contains(match.removed));
   const NodeId removed = own.id_of(match.removed);
   others.at(match.input).out.erase(removed);
   others.at(match.output).in.erase(removed);

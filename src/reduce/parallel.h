@@ -2,8 +2,8 @@
 // one input arc from the same transition and one output arc to the same
 // transition. Rule D does the same for two transitions sharing their single
 // input place and their single output place. The kept node's arcs stay as
-// they are; the duplicate's arcs are dropped. The members every rule has are
-// described in series.h.
+// they are; the duplicate's arcs are dropped. Both are rules of twins: their
+// candidates are kept in twin groups (twin_groups.h).
 #ifndef MAROVEL_REDUCE_PARALLEL_H_
 #define MAROVEL_REDUCE_PARALLEL_H_
 
@@ -13,34 +13,16 @@
 #include "model/net_model.h"
 #include "reduce/rule.h"
 #include "reduce/step_footprint.h"
+#include "reduce/twin_groups.h"
 
 namespace marovel {
-
-// A node with one input and one output arc, each of weight 1, may have
-// twins: the other nodes of its kind with the same two neighbours.
-inline bool is_twin_candidate(const NetNode& node) {
-  return node.in.size() == 1 && node.out.size() == 1;
-}
-
-// The node ids of a twin candidate's input and output neighbours, as one
-// number: two candidates are twins exactly when their keys are equal. A key
-// stays right when a neighbour changes its name, since node ids do not.
-// REQUIRES: is_twin_candidate(node).
-inline uint64_t twin_key(const NetNode& node) {
-  return uint64_t{node.in.first()} << 32 | node.out.first();
-}
-inline NodeId twin_key_input(uint64_t key) {
-  return static_cast<NodeId>(key >> 32);
-}
-inline NodeId twin_key_output(uint64_t key) {
-  return static_cast<NodeId>(key & 0xffffffff);
-}
 
 // Rules C and D in one template: C over places, D over transitions.
 template <NodeKind kKind>
 struct ParallelFusion {
-  static constexpr Rule kRule = kKind == NodeKind::kPlace ? Rule::kC : Rule::kD;
+  static constexpr char kLetter = kKind == NodeKind::kPlace ? 'C' : 'D';
   static constexpr NodeKind kCandidate = kKind;
+  static constexpr CandidateIndex kIndex = CandidateIndex::kTwinGroups;
   // The kept node is the smallest name among the nodes that have a twin,
   // the removed one the smallest of its twins. The shared neighbours may be
   // one and the same.
@@ -64,7 +46,13 @@ struct ParallelFusion {
     return std::nullopt;
   }
 
-  // A node's twins are decided by its own bags alone.
+  // The index finds twins through their group, not through a neighbour.
+  static std::optional<NodeId> read_ahead(const NetNode&) {
+    return std::nullopt;
+  }
+
+  // A node's twins are decided by its own bags alone: a changed node leaves
+  // its group and joins the one its new bags say.
   template <typename F>
   static void for_dependents(const NetModel&, NodeKind kind, NameId name,
                              F&& f) {
@@ -98,7 +86,7 @@ struct ParallelFusion {
   [[nodiscard]] static bool apply(NetModel& model, const Match& match,
                                   FusionMoves moves);
 
-  static RuleNames names(const Match& m) {
+  static MatchNameIds names(const Match& m) {
     constexpr NodeKind kOther =
         kKind == NodeKind::kPlace ? NodeKind::kTransition : NodeKind::kPlace;
     return {{m.input, m.kept, m.removed, m.output},

@@ -31,30 +31,27 @@ Reducer::Step Reducer::step() {
   footprint_.clear();
   until_a_rule([&](auto rule) {
     using R = typename decltype(rule)::type;
-    if (!rules_[R::kRule]) return false;
+    if (!rules_[kRuleOf<R>]) return false;
     const std::optional<typename R::Match> match = find<R>();
     if (!match) return false;
-    const RuleNames names = R::names(*match);
     if (index_) {
       // The footprint is read off the model before the application
       // changes it, so that the index can let go of what is erased.
-      index_->prefetch(names);
       R::footprint(model_, *match, footprint_);
-      index_->prefetch(footprint_);
       index_->before_step(footprint_);
     }
     const FusionMoves moves = index_ ? FusionMoves::kSmallerIntoLarger
                                      : FusionMoves::kRemovedIntoKept;
     if (!R::apply(model_, *match, moves)) {
-      // Only rule A fails, and only on a model that names a missing node,
-      // which a closed model rules out; the next rule gets the step.
+      // A rule fails only on a model that names a node it lacks, which a
+      // closed model rules out; the next rule gets the step.
       step.missing_place = true;
       index_.reset();
       engine_ = Engine::kReference;
       return false;
     }
     if (index_) index_->after_step(footprint_);
-    step.applied = Application{R::kRule, names};
+    step.applied = Application{kRuleOf<R>, R::names(*match)};
     return true;
   });
   if (index_) {
@@ -77,7 +74,7 @@ bool Reducer::can_step() {
   // candidates that no longer match.
   return until_a_rule([&](auto rule) {
     using R = typename decltype(rule)::type;
-    return rules_[R::kRule] && find<R>().has_value();
+    return rules_[kRuleOf<R>] && find<R>().has_value();
   });
 }
 
@@ -125,7 +122,7 @@ ReductionReport run_steps(NetModel& model, const RuleSet& rules,
       report.stopped_at_limit = false;
       break;
     }
-    ++report.applied[static_cast<size_t>(done.applied->rule)];
+    ++report.applied[done.applied->rule.index];
     write_log_line(reduction_log, *done.applied, reducer.model().names);
   }
   if (report.stopped_at_limit) report.exhausted_at_limit = !reducer.can_step();

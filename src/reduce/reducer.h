@@ -1,7 +1,7 @@
 // The reducer: the one owner of a run's model, its match index and the
 // footprint of the step at hand, and the only way the model changes during
-// a run. Each step offers the net to the enabled rules in priority order A
-// to F and applies the first that matches, once.
+// a run. Each step offers the net to the enabled rules in priority order
+// (rule_table.h) and applies the first that matches, once.
 #ifndef MAROVEL_REDUCE_REDUCER_H_
 #define MAROVEL_REDUCE_REDUCER_H_
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "base/run_both.h"
+#include "base/two_cores.h"
 #include "model/net_model.h"
 #include "reduce/match_index.h"
 #include "reduce/rule.h"
@@ -23,8 +23,8 @@
 namespace marovel {
 
 // How a step finds its match: through the index of candidates, or by the
-// reference scans (every rule walks its map from the first key, rules C and
-// D compare every candidate with every node, and every step ends with a
+// reference scans (every rule walks its map from the first key, the rules of
+// twins compare every candidate with every node, and every step ends with a
 // closure check over every bag). The scans are kept to check the index
 // against and to measure it by; they also serve a model that is not
 // closed and mirrored, which the index cannot.

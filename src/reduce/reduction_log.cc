@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "reduce/rule_table.h"
+
 namespace marovel {
 
 std::string log_line(const Application& application, const NameTable& names) {

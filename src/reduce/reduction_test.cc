@@ -17,7 +17,6 @@ namespace {
 using testing::dump_aggregates;
 using testing::dump_net;
 using testing::make_net;
-using testing::rules_from;
 
 // The faults of a run as the entry point shows them.
 std::string messages(const ReductionReport& report) {
@@ -39,7 +38,7 @@ std::string inconsistent_on(const std::vector<int>& steps) {
 NetModel chain_with_dangling_arc() {
   NetModel model =
       make_net({"p1>t1", "p2<t1", "p2>t2", "p3<t2"}, {"z", "ghost"});
-  model.p_map.at(model.id("z")).in.insert(model.id("ghost"));
+  model.p_map.at(model.id("z")).in.insert(model.t_map.id_of(model.id("ghost")));
   return model;
 }
 
@@ -61,7 +60,7 @@ TEST_P(StepLimitTest, RunsAtMostMaxStepsAndChecksEach) {
   const std::string before = dump_net(model);
   std::ostringstream log;
   const ReductionReport report =
-      run_reduction(model, rules_from("A"), c.max_steps, &log);
+      run_reduction(model, RuleSet::from_letters("A"), c.max_steps, &log);
 
   const std::string all_lines = "A:p1,t1,p2 reduced\nA:p1,t2,p3 reduced\n";
   const size_t line_length = all_lines.find('\n') + 1;
@@ -102,10 +101,10 @@ TEST(RunReductionTest, ReportsTheStepThatBrokeClosure) {
       make_net({"q1>t", "q1<t", "q2>t", "q2<t", "q3>t", "q3<t", "q4>t", "q4<t",
                 "q5>t", "q5<t", "q6>t", "q6<t", "q7>t", "q7<t", "q8>t", "q8<t"},
                {"w"});
-  model.t_map.at(model.id("w")).in.insert(model.id("q8"));
+  model.t_map.at(model.id("w")).in.insert(model.p_map.id_of(model.id("q8")));
   std::ostringstream log;
   const ReductionReport report =
-      run_reduction(model, rules_from("E"), 2000000, &log);
+      run_reduction(model, RuleSet::from_letters("E"), 2000000, &log);
   EXPECT_EQ(messages(report), inconsistent_on({7, 8}));
   EXPECT_EQ(log.str(),
             "E:t,q1 reduced\nE:t,q2 reduced\nE:t,q3 reduced\nE:t,q4 reduced\n"
@@ -118,17 +117,18 @@ TEST(RunReductionTest, ReportsTheStepThatBrokeClosure) {
 TEST(RunReductionTest, MissingOutputPlaceFailsRuleA) {
   NetModel model = make_net({"i>t", "e>u", "e<u"}, {"o"});
   const NameId o = model.id("o");
-  model.t_map.at(model.id("t")).out.insert(o);
+  model.t_map.at(model.id("t")).out.insert(model.p_map.id_of(o));
   std::ostringstream log;
   const ReductionReport report =
-      run_reduction(model, rules_from("AE"), 2000000, &log);
+      run_reduction(model, RuleSet::from_letters("AE"), 2000000, &log);
 
   const std::string missing = "\n missing place_j!\n";
   EXPECT_EQ(messages(report),
             missing + inconsistent_on({0}) + missing + inconsistent_on({1}));
   EXPECT_EQ(log.str(), "E:u,e reduced\n");
   EXPECT_EQ(dump_net(model), "places[i] transitions[t u] arcs[i>t]");
-  EXPECT_EQ(model.t_map.find(model.id("t"))->out.count(o), 1u);
+  EXPECT_EQ(model.t_map.find(model.id("t"))->out.count(model.p_map.id_of(o)),
+            1u);
   EXPECT_EQ(dump_aggregates(model), "i{i o t} u{e u}");
 }
 

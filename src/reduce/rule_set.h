@@ -1,25 +1,32 @@
-// Which of the six rules a run may apply, and the order it offers them in.
+// Which of the rules a run may apply.
 #ifndef MAROVEL_REDUCE_RULE_SET_H_
 #define MAROVEL_REDUCE_RULE_SET_H_
 
 #include <array>
 #include <cstddef>
+#include <string_view>
+
+#include "reduce/rule.h"
+#include "reduce/rule_table.h"
 
 namespace marovel {
-
-// Priority order: a step offers the net to the rules in this order.
-enum class Rule : size_t { kA, kB, kC, kD, kE, kF };
-inline constexpr size_t kRuleCount = 6;
 
 struct RuleSet {
   std::array<bool, kRuleCount> enabled{};  // all off
 
-  bool operator[](Rule r) const { return enabled[static_cast<size_t>(r)]; }
-  void set(Rule r, bool on = true) { enabled[static_cast<size_t>(r)] = on; }
+  bool operator[](Rule r) const { return enabled[r.index]; }
+  void set(Rule r, bool on = true) { enabled[r.index] = on; }
   static RuleSet all() {
     RuleSet s;
     s.enabled.fill(true);
     return s;
+  }
+  // The rules whose letters `letters` holds, in either case; other
+  // characters name no rule and are passed over.
+  static RuleSet from_letters(std::string_view letters);
+  // Every rule's letter, in priority order: "ABCDEF".
+  static std::string_view letters() {
+    return {kRuleLetters.data(), kRuleLetters.size()};
   }
 };
 

@@ -1,16 +1,21 @@
-// The six rules in priority order: a step offers the net to them in this
-// order and applies the first that matches. Both engines walk this one
-// table, so a rule is added or changed in one place.
+// The rules in priority order, one row each: a step offers the net to them
+// in this order and applies the first that matches. Both engines, the
+// command line and the reduction log walk this one table, so a rule is
+// added or changed in one place.
 #ifndef MAROVEL_REDUCE_RULE_TABLE_H_
 #define MAROVEL_REDUCE_RULE_TABLE_H_
 
+#include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
+#include <utility>
 
 #include "reduce/parallel.h"
-#include "reduce/rule_set.h"
+#include "reduce/rule.h"
 #include "reduce/self_loop.h"
 #include "reduce/series.h"
 
@@ -20,16 +25,48 @@ using RuleTable =
     std::tuple<SeriesPlaces, SeriesTransitions, ParallelPlaces,
                ParallelTransitions, SelfLoopPlace, SelfLoopTransition>;
 
+inline constexpr size_t kRuleCount = std::tuple_size_v<RuleTable>;
+
 namespace rule_table_detail {
-template <size_t... k>
-constexpr bool in_priority_order(std::index_sequence<k...>) {
-  return ((std::tuple_element_t<k, RuleTable>::kRule == static_cast<Rule>(k)) &&
-          ...);
+
+template <typename R, typename... Rules>
+constexpr size_t index_in(std::type_identity<std::tuple<Rules...>>) {
+  size_t index = 0;
+  ((std::is_same_v<R, Rules> ? false : (++index, true)) && ...);
+  return index;
 }
+
+template <typename... Rules>
+constexpr std::array<char, sizeof...(Rules)> letters_of(
+    std::type_identity<std::tuple<Rules...>>) {
+  static_assert((ReductionRule<Rules> && ...));
+  return {Rules::kLetter...};
+}
+
+constexpr bool distinct_capitals(std::span<const char> letters) {
+  for (size_t k = 0; k < letters.size(); ++k) {
+    if (letters[k] < 'A' || letters[k] > 'Z') return false;
+    for (size_t j = 0; j < k; ++j)
+      if (letters[j] == letters[k]) return false;
+  }
+  return true;
+}
+
 }  // namespace rule_table_detail
-static_assert(std::tuple_size_v<RuleTable> == kRuleCount &&
-              rule_table_detail::in_priority_order(
-                  std::make_index_sequence<kRuleCount>()));
+
+// The rule R, by its place in the table.
+template <typename R>
+requires(rule_table_detail::index_in<R>(std::type_identity<RuleTable>{}) <
+         kRuleCount) inline constexpr Rule kRuleOf{
+    rule_table_detail::index_in<R>(std::type_identity<RuleTable>{})};
+
+// The rules' letters in priority order ("ABCDEF"): each names its rule on
+// the command line and in the reduction log.
+inline constexpr std::array<char, kRuleCount> kRuleLetters =
+    rule_table_detail::letters_of(std::type_identity<RuleTable>{});
+static_assert(rule_table_detail::distinct_capitals(kRuleLetters));
+
+inline char rule_letter(Rule rule) { return kRuleLetters[rule.index]; }
 
 // Calls f(std::type_identity<R>{}) for each rule R in priority order until
 // a call returns true; returns whether one did.
@@ -57,12 +94,6 @@ std::optional<typename R::Match> scan(const NetModel& model) {
     if (auto match = R::at(model, name)) return match;
   return std::nullopt;
 }
-
-// Whether a rule's candidates are grouped by twin key (C and D) rather than
-// held in a queue of their own.
-template <typename R>
-inline constexpr bool kGroupsTwins =
-    std::is_same_v<R, ParallelPlaces> || std::is_same_v<R, ParallelTransitions>;
 
 }  // namespace marovel
 

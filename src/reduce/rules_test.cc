@@ -19,7 +19,6 @@ using testing::dump_aggregates;
 using testing::dump_net;
 using testing::make_net;
 using testing::mirrored_and_closed;
-using testing::rules_from;
 
 struct Case {
   const char* name;
@@ -192,7 +191,7 @@ std::string lines(const std::vector<std::string>& log) {
 
 TEST_P(RulesTest, ReducesAsExpected) {
   const Case& c = GetParam();
-  const RuleSet rules = rules_from(c.rules);
+  const RuleSet rules = RuleSet::from_letters(c.rules);
 
   // One step at a time: the loop carries nothing between steps but the
   // model (and, for the indexed engine, the index that follows it).
@@ -238,16 +237,16 @@ INSTANTIATE_TEST_SUITE_P(Nets, RulesTest, ::testing::ValuesIn(kCases),
 TEST(SeriesRulesTest, DanglingNeighbourCompletesNoMatch) {
   NetModel places(NameTable{"i", "o", "t"});
   const NameId i = 0, o = 1, t = 2;
-  places.t_map.at(t).in.insert(i);
-  places.t_map.at(t).out.insert(o);
-  places.p_map.at(o).in.insert(t);
+  places.t_map.at(t).in.insert(places.p_map.id_of(i));
+  places.t_map.at(t).out.insert(places.p_map.id_of(o));
+  places.p_map.at(o).in.insert(places.t_map.id_of(t));
   EXPECT_FALSE(SeriesPlaces::at(places, t));
 
   NetModel transitions(NameTable{"p", "u", "v"});
   const NameId p = 0, u = 1, v = 2;
-  transitions.p_map.at(p).in.insert(u);
-  transitions.p_map.at(p).out.insert(v);
-  transitions.t_map.at(u).out.insert(p);
+  transitions.p_map.at(p).in.insert(transitions.t_map.id_of(u));
+  transitions.p_map.at(p).out.insert(transitions.t_map.id_of(v));
+  transitions.t_map.at(u).out.insert(transitions.p_map.id_of(p));
   EXPECT_FALSE(SeriesTransitions::at(transitions, p));
 }
 

@@ -1,7 +1,5 @@
 #include "reduce/self_loop.h"
 
-#include "reduce/aggregate.h"
-
 namespace marovel {
 
 template <NodeKind kKind>
@@ -9,7 +7,8 @@ bool SelfLoopRemoval<kKind>::apply(NetModel& model, const Match& match,
                                    FusionMoves) {
   NodeMap& own = model.nodes(kKind);
   NodeMap& others = model.nodes(other_kind(kKind));
-  absorb_aggregate(model.aggregates, match.neighbour, match.removed, others);
+  model.aggregates.absorb(match.neighbour, match.removed,
+                          others.contains(match.removed));
   const NodeId removed = own.id_of(match.removed);
   NetNode& kept = others.at(match.neighbour);
   kept.out.erase(removed);

@@ -1,8 +1,7 @@
 // Self-loop removal. Rule E removes a place whose only input and only output
 // is one arc each, of weight 1, from and to the same transition; rule F
 // removes a transition likewise looped on one place. The neighbour stays,
-// keeps its other arcs and absorbs the removed node's aggregate. The members
-// every rule has are described in series.h.
+// keeps its other arcs and absorbs the removed node's aggregate.
 #ifndef MAROVEL_REDUCE_SELF_LOOP_H_
 #define MAROVEL_REDUCE_SELF_LOOP_H_
 
@@ -23,8 +22,9 @@ inline bool is_self_loop(const NetNode& node) {
 // Rules E and F in one template: E removes a place, F a transition.
 template <NodeKind kKind>
 struct SelfLoopRemoval {
-  static constexpr Rule kRule = kKind == NodeKind::kPlace ? Rule::kE : Rule::kF;
+  static constexpr char kLetter = kKind == NodeKind::kPlace ? 'E' : 'F';
   static constexpr NodeKind kCandidate = kKind;
+  static constexpr CandidateIndex kIndex = CandidateIndex::kQueue;
   struct Match {
     NameId removed;
     NameId neighbour;  // kept
@@ -38,6 +38,12 @@ struct SelfLoopRemoval {
                  model.nodes(other_kind(kKind)).name_of(node->in.first())};
   }
 
+  // at() reads no node but the candidate.
+  static std::optional<NodeId> read_ahead(const NetNode&) {
+    return std::nullopt;
+  }
+
+  // A node's loop is decided by its own bags alone.
   template <typename F>
   static void for_dependents(const NetModel&, NodeKind kind, NameId name,
                              F&& f) {
@@ -60,7 +66,7 @@ struct SelfLoopRemoval {
                                   FusionMoves moves);
 
   // The transition comes first in both log lines, whichever is removed.
-  static RuleNames names(const Match& m) {
+  static MatchNameIds names(const Match& m) {
     if constexpr (kKind == NodeKind::kPlace) {
       return {{m.neighbour, m.removed},
               {NodeKind::kTransition, NodeKind::kPlace},

@@ -4,12 +4,10 @@
 #include <optional>
 #include <utility>
 
-#include "reduce/aggregate.h"
-
 namespace marovel {
 namespace {
 
-bool holds_only(const NameBag& bag, NodeId id) {
+bool holds_only(const NodeBag& bag, NodeId id) {
   return bag.size() == bag.count(id);
 }
 
@@ -22,7 +20,7 @@ size_t neighbours(const NetNode& node) {
 // held `from_id`, they hold `into_id` now, with the weights added to any
 // they held already. Skips the neighbour `skipped`; a neighbour that is no
 // node (a model made by hand) keeps nothing to point.
-void move_arcs(NameBag NetNode::*bag, NameBag NetNode::*mirror, NetNode& from,
+void move_arcs(NodeBag NetNode::*bag, NodeBag NetNode::*mirror, NetNode& from,
                NetNode& into, NodeId from_id, NodeId into_id,
                NodeMap& neighbours_map, std::optional<NodeId> skipped) {
   for (const auto& [neighbour, copies] : from.*bag) {
@@ -78,7 +76,7 @@ void SeriesPlaces::footprint(const NetModel& model, const Match& match,
   const auto touch = [&](NodeId id) {
     const NameId name = model.t_map.name_of(id);
     footprint.touch_transition(model, name);
-    footprint.gained_by_places.push_back(name);
+    footprint.transitions_gained_by_places.push_back(name);
   };
   if (keeps_removed_record(model, match)) {
     for (const auto& [c, copies] : model.p_map.find(i)->in) touch(c);
@@ -91,7 +89,7 @@ void SeriesPlaces::footprint(const NetModel& model, const Match& match,
       if (c != t_id) touch(c);
   }
   if (!footprint.touched_transitions.empty())
-    footprint.gained_by_transitions.push_back(i);
+    footprint.places_gained_by_transitions.push_back(i);
 }
 
 bool SeriesPlaces::apply(NetModel& model, const Match& match,
@@ -99,8 +97,8 @@ bool SeriesPlaces::apply(NetModel& model, const Match& match,
   const NameId i = match.kept_place;
   const NameId t = match.transition;
   const NameId o = match.removed_place;
-  absorb_aggregate(model.aggregates, i, o, model.t_map);
-  absorb_aggregate(model.aggregates, i, t, model.p_map);
+  model.aggregates.absorb(i, o, model.t_map.contains(o));
+  model.aggregates.absorb(i, t, model.p_map.contains(t));
 
   NetNode* removed = model.p_map.find(o);
   if (removed == nullptr) return false;
@@ -178,7 +176,7 @@ void SeriesTransitions::footprint(const NetModel& model, const Match& match,
   const auto touch = [&](NodeId id) {
     const NameId name = model.p_map.name_of(id);
     footprint.touch_place(model, name);
-    footprint.gained_by_transitions.push_back(name);
+    footprint.places_gained_by_transitions.push_back(name);
   };
   if (keeps_removed_record(model, match)) {
     const NetNode* kept = model.t_map.find(u);
@@ -192,7 +190,7 @@ void SeriesTransitions::footprint(const NetModel& model, const Match& match,
     for (const auto& [a, copies] : removed->out) touch(a);
   }
   if (!footprint.touched_places.empty())
-    footprint.gained_by_places.push_back(u);
+    footprint.transitions_gained_by_places.push_back(u);
 }
 
 bool SeriesTransitions::apply(NetModel& model, const Match& match,
@@ -200,8 +198,8 @@ bool SeriesTransitions::apply(NetModel& model, const Match& match,
   const NameId u = match.kept_transition;
   const NameId p = match.place;
   const NameId v = match.removed_transition;
-  absorb_aggregate(model.aggregates, u, p, model.t_map);
-  absorb_aggregate(model.aggregates, u, v, model.p_map);
+  model.aggregates.absorb(u, p, model.t_map.contains(p));
+  model.aggregates.absorb(u, v, model.p_map.contains(v));
 
   const bool keep_removed = moves == FusionMoves::kSmallerIntoLarger &&
                             keeps_removed_record(model, match);

@@ -2,23 +2,6 @@
 // one place to the next and fuses the two places into the first; rule B
 // removes a place that only links one transition to the next and fuses the
 // two transitions into the first.
-//
-// Every rule is one type with the same members, stated once and used by both
-// engines (the reference scan and the match index):
-//   kRule       its letter's place in the priority order;
-//   kCandidate  the kind of node a match is found at;
-//   Match       the roles of one match;
-//   at(model, name)  whether the rule can apply at that node: its match, or
-//               none. The scan calls it on every node in name order;
-//   for_dependents(model, kind, name, f)  calls f(candidate) for every
-//               candidate node whose answer to at() may change when the
-//               bags of node `name` (of `kind`) change: what the index
-//               re-checks after a step;
-//   footprint(model, match, footprint)  what applying the match will erase
-//               and touch, read off the model before it changes;
-//   apply(model, match, moves)  rewrites the model; false only when it
-//               cannot (rule A on a model that names a missing place);
-//   names(match)  the nodes involved, in the order of the log line.
 #ifndef MAROVEL_REDUCE_SERIES_H_
 #define MAROVEL_REDUCE_SERIES_H_
 
@@ -34,8 +17,9 @@ namespace marovel {
 // has no other arcs and i has no other output. An isolated loop of one place
 // and one transition (i == o) matches too, when nothing else feeds i.
 struct SeriesPlaces {
-  static constexpr Rule kRule = Rule::kA;
+  static constexpr char kLetter = 'A';
   static constexpr NodeKind kCandidate = NodeKind::kTransition;
+  static constexpr CandidateIndex kIndex = CandidateIndex::kQueue;
   struct Match {
     NameId kept_place;     // i
     NameId transition;     // t, removed
@@ -44,6 +28,13 @@ struct SeriesPlaces {
   };
 
   static std::optional<Match> at(const NetModel& model, NameId t);
+
+  // at() reads the input place of a transition with one input and one
+  // output arc.
+  static std::optional<NodeId> read_ahead(const NetNode& t) {
+    if (t.in.size() != 1 || t.out.size() != 1) return std::nullopt;
+    return t.in.first();
+  }
 
   // A transition's candidacy hangs on its own bags and on the bags of its
   // input place: a changed place offers the one transition it feeds.
@@ -74,7 +65,7 @@ struct SeriesPlaces {
   // so that the work is in proportion to the smaller side.
   static bool keeps_removed_record(const NetModel& model, const Match& match);
 
-  static RuleNames names(const Match& m) {
+  static MatchNameIds names(const Match& m) {
     return {{m.kept_place, m.transition, m.removed_place},
             {NodeKind::kPlace, NodeKind::kTransition, NodeKind::kPlace},
             3};
@@ -86,8 +77,9 @@ struct SeriesPlaces {
 // one transition and one place (u == v) matches too, when u feeds nothing
 // else.
 struct SeriesTransitions {
-  static constexpr Rule kRule = Rule::kB;
+  static constexpr char kLetter = 'B';
   static constexpr NodeKind kCandidate = NodeKind::kPlace;
+  static constexpr CandidateIndex kIndex = CandidateIndex::kQueue;
   struct Match {
     NameId kept_transition;     // u
     NameId place;               // p, removed
@@ -96,6 +88,13 @@ struct SeriesTransitions {
   };
 
   static std::optional<Match> at(const NetModel& model, NameId p);
+
+  // at() reads the output transition of a place with one input and one
+  // output arc.
+  static std::optional<NodeId> read_ahead(const NetNode& p) {
+    if (p.in.size() != 1 || p.out.size() != 1) return std::nullopt;
+    return p.out.first();
+  }
 
   // A place's candidacy hangs on its own bags and on the bags of its output
   // transition: a changed transition offers the one place that feeds it.
@@ -122,7 +121,7 @@ struct SeriesTransitions {
   // u's: when v has more outputs than u has neighbours (see SeriesPlaces).
   static bool keeps_removed_record(const NetModel& model, const Match& match);
 
-  static RuleNames names(const Match& m) {
+  static MatchNameIds names(const Match& m) {
     return {{m.kept_transition, m.place, m.removed_transition},
             {NodeKind::kTransition, NodeKind::kPlace, NodeKind::kTransition},
             3};

@@ -47,14 +47,14 @@ void StepFootprint::clear() {
   erased_transitions.clear();
   touched_places.clear();
   touched_transitions.clear();
-  gained_by_places.clear();
-  gained_by_transitions.clear();
+  transitions_gained_by_places.clear();
+  places_gained_by_transitions.clear();
 }
 
 bool check_consistency_after(const NetModel& model,
                              const StepFootprint& footprint) {
-  return all_keys(footprint.gained_by_places, model.t_map) &&
-         all_keys(footprint.gained_by_transitions, model.p_map) &&
+  return all_keys(footprint.transitions_gained_by_places, model.t_map) &&
+         all_keys(footprint.places_gained_by_transitions, model.p_map) &&
          names_none_of(footprint.touched_transitions, footprint.erased_places,
                        model.t_map, model.p_map) &&
          names_none_of(footprint.touched_places, footprint.erased_transitions,

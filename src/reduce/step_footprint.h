@@ -17,9 +17,10 @@ struct StepFootprint {
   // Surviving nodes whose bags the step changes.
   std::vector<NameId> touched_places;
   std::vector<NameId> touched_transitions;
-  // Names a touched place (transition) may newly hold in a bag.
-  std::vector<NameId> gained_by_places;
-  std::vector<NameId> gained_by_transitions;
+  // The transitions a touched place may newly hold in a bag, and the places
+  // a touched transition may: each must still be a node after the step.
+  std::vector<NameId> transitions_gained_by_places;
+  std::vector<NameId> places_gained_by_transitions;
 
   void clear();
   // Records a surviving node the step changes. REQUIRES: it is a node.

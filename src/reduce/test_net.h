@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cassert>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,7 +14,6 @@
 
 #include "model/invariants.h"
 #include "model/net_model.h"
-#include "reduce/rule_set.h"
 
 namespace marovel::testing {
 
@@ -50,24 +48,16 @@ inline NetModel make_net(const std::vector<std::string_view>& arcs,
   for (const Parsed& arc : parsed) {
     const NameId p = model.id(arc.place);
     const NameId t = model.id(arc.transition);
+    const NodeId p_id = model.p_map.id_of(p), t_id = model.t_map.id_of(t);
     if (arc.to_transition) {
-      model.p_map.at(p).out.insert(t, arc.weight);
-      model.t_map.at(t).in.insert(p, arc.weight);
+      model.p_map.at(p).out.insert(t_id, arc.weight);
+      model.t_map.at(t).in.insert(p_id, arc.weight);
     } else {
-      model.t_map.at(t).out.insert(p, arc.weight);
-      model.p_map.at(p).in.insert(t, arc.weight);
+      model.t_map.at(t).out.insert(p_id, arc.weight);
+      model.p_map.at(p).in.insert(t_id, arc.weight);
     }
   }
   return model;
-}
-
-inline RuleSet rules_from(std::string_view letters) {
-  RuleSet rules;
-  for (char letter : letters) {
-    assert(letter >= 'A' && letter < 'A' + static_cast<int>(kRuleCount));
-    rules.set(static_cast<Rule>(letter - 'A'));
-  }
-  return rules;
 }
 
 // "places[p1 p2] transitions[t1] arcs[p1>t1 p2<t1*2]", arcs as make_net
@@ -81,7 +71,7 @@ inline std::string dump_net(const NetModel& model) {
   for (const auto& [name, node] : model.p_map) {
     add(places, model.name(name));
     for (const auto& [bag, op] : {std::pair{&node.out, '>'}, {&node.in, '<'}}) {
-      std::vector<NameBag::Entry> entries;
+      std::vector<NamedNeighbour> entries;
       named_entries(*bag, model.t_map, entries);
       for (const auto& [neighbour, copies] : entries) {
         std::string arc(model.name(name));

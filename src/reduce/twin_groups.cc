@@ -5,67 +5,85 @@
 #include <cassert>
 #include <iterator>
 
-#include "base/prefetch.h"
-
 namespace marovel {
+
+void TwinGroups::Members::insert(NameId name) {
+  if (tree_) {
+    tree_->insert(name);
+    return;
+  }
+  const auto at = std::lower_bound(flat_.begin(), flat_.end(), name);
+  if (at != flat_.end() && *at == name) return;
+  if (flat_.size() < kFlatLimit) {
+    flat_.insert(at, name);
+    return;
+  }
+  tree_ = std::make_unique<std::set<NameId>>(flat_.begin(), flat_.end());
+  tree_->insert(name);
+  flat_ = {};
+}
+
+void TwinGroups::Members::erase(NameId name) {
+  if (tree_) {
+    tree_->erase(name);
+    return;
+  }
+  const auto at = std::lower_bound(flat_.begin(), flat_.end(), name);
+  if (at != flat_.end() && *at == name) flat_.erase(at);
+}
+
+std::pair<NameId, NameId> TwinGroups::Members::two_smallest() const {
+  assert(size() >= 2);
+  if (tree_) return {*tree_->begin(), *std::next(tree_->begin())};
+  return {flat_[0], flat_[1]};
+}
+
+NameId TwinGroups::Members::only() const {
+  assert(size() == 1);
+  return tree_ ? *tree_->begin() : flat_[0];
+}
+
+void TwinGroups::Members::clear() {
+  flat_.clear();
+  tree_.reset();
+}
 
 TwinGroups::TwinGroups(size_t names, size_t nodes)
     : key_of_(names, kNone), heads_(names) {
   // At most half full, so that probes stay short.
   const size_t slots = std::bit_ceil(std::max<size_t>(2 * nodes, 16));
   slots_.resize(slots);
-  shift_ = 64 - std::countr_zero(slots);
+  log2_ = std::countr_zero(slots);
 }
 
 size_t TwinGroups::find(uint64_t key) const {
-  const size_t mask = slots_.size() - 1;
-  size_t at = home(key);
-  while (slots_[at].key != key && slots_[at].key != kNone) at = (at + 1) & mask;
-  return at;
-}
-
-void TwinGroups::erase_slot(size_t at) {
-  // Shifts back every later slot of the probe run that may move closer to
-  // its home, so that no search stops early at the hole.
-  const size_t mask = slots_.size() - 1;
-  size_t next = at;
-  while (true) {
-    next = (next + 1) & mask;
-    if (slots_[next].key == kNone) break;
-    const size_t want = home(slots_[next].key);
-    // Stays when its home lies cyclically in (at, next].
-    const bool stays =
-        at < next ? at < want && want <= next : at < want || want <= next;
-    if (stays) continue;
-    slots_[at] = slots_[next];
-    at = next;
-  }
-  slots_[at] = Slot{};
+  const LinearProbing probing = table();
+  return probing.probe(probing.home(key), [&](size_t at) {
+    return slots_[at].key == key || slots_[at].key == kNone;
+  });
 }
 
 void TwinGroups::grow() {
   std::vector<Slot> old(slots_.size() * 2);
   old.swap(slots_);
-  --shift_;
+  ++log2_;
   for (const Slot& slot : old)
     if (slot.key != kNone) slots_[find(slot.key)] = slot;
 }
 
-uint32_t TwinGroups::new_bag() {
-  if (!free_bags_.empty()) {
-    const uint32_t bag = free_bags_.back();
-    free_bags_.pop_back();
-    return bag;
+uint32_t TwinGroups::new_members() {
+  if (!free_members_.empty()) {
+    const uint32_t members = free_members_.back();
+    free_members_.pop_back();
+    return members;
   }
-  // A group's members come from the general heap, which takes back what a
-  // shrinking group frees and hands it to a growing one.
-  bags_.emplace_back(std::pmr::new_delete_resource());
-  return static_cast<uint32_t>(bags_.size() - 1);
+  members_of_.emplace_back();
+  return static_cast<uint32_t>(members_of_.size() - 1);
 }
 
 std::optional<NameId> TwinGroups::head_of(const Slot& slot) const {
-  if (slot.key == kNone || slot.bag == kAlone) return std::nullopt;
-  return bags_[slot.bag].first();
+  if (slot.key == kNone || slot.members == kAlone) return std::nullopt;
+  return members_of_[slot.members].two_smallest().first;
 }
 
 void TwinGroups::rehead(std::optional<NameId> before,
@@ -75,10 +93,6 @@ void TwinGroups::rehead(std::optional<NameId> before,
   if (before == after) return;
   if (before) heads_.erase(*before);
   if (after) heads_.insert(*after);
-}
-
-void TwinGroups::prefetch_group(const NetNode& node) const {
-  if (is_twin_candidate(node)) prefetch_memory(&slots_[home(twin_key(node))]);
 }
 
 void TwinGroups::add(NameId name, const NetNode& node) {
@@ -100,12 +114,11 @@ void TwinGroups::add(NameId name, const NetNode& node) {
   }
   Slot& slot = slots_[at];
   const std::optional<NameId> head = head_of(slot);
-  if (slot.bag == kAlone) {
-    const uint32_t bag = new_bag();
-    bags_[bag].insert(slot.alone);
-    slot.bag = bag;
+  if (slot.members == kAlone) {
+    slot.members = new_members();
+    members_of_[slot.members].insert(slot.alone);
   }
-  bags_[slot.bag].insert(name);
+  members_of_[slot.members].insert(name);
   rehead(head, head_of(slot));
 }
 
@@ -117,69 +130,38 @@ void TwinGroups::remove(NameId name) {
   const size_t at = find(key);
   Slot& slot = slots_[at];
   assert(slot.key == key);
-  if (slot.bag == kAlone) {
+  if (slot.members == kAlone) {
     assert(slot.alone == name);
-    erase_slot(at);
+    const LinearProbing probing = table();
+    probing.erase(
+        at, [&](size_t k) { return slots_[k].key == kNone; },
+        [&](size_t k) { return probing.home(slots_[k].key); },
+        [&](size_t from, size_t to) { slots_[to] = slots_[from]; },
+        [&](size_t k) { slots_[k] = Slot{}; });
     --groups_;
     return;
   }
   const std::optional<NameId> head = head_of(slot);
-  OrderedIds& members = bags_[slot.bag];
+  Members& members = members_of_[slot.members];
   members.erase(name);
-  if (members.distinct() == 1) {
-    slot.alone = members.first();
+  if (members.size() == 1) {
+    slot.alone = members.only();
     members.clear();
-    free_bags_.push_back(slot.bag);
-    slot.bag = kAlone;
+    free_members_.push_back(slot.members);
+    slot.members = kAlone;
   }
   rehead(head, head_of(slot));
-}
-
-// A step reads its group's slot, the group's bag and the bag's members, one
-// after the other: three cache misses on a large net. The head often stays
-// for a few steps (one per twin), long enough to fetch the next head's
-// group a level per step, each level reading what the one before fetched.
-void TwinGroups::look_ahead() {
-  const std::optional<NameId> next = heads_.next_guess();
-  if (!next) return;
-  if (*next != ahead_) {
-    ahead_ = *next;
-    ahead_level_ = 0;
-  }
-  const int level = ahead_level_++;
-  if (level == 0) {
-    prefetch_memory(&key_of_[ahead_]);
-    return;
-  }
-  const uint64_t key = key_of_[ahead_];
-  if (key == kNone || level > 3) return;
-  if (level == 1) {
-    prefetch_memory(&slots_[home(key)]);
-    return;
-  }
-  const Slot& slot = slots_[find(key)];
-  if (slot.key != key || slot.bag == kAlone) return;
-  if (level == 2) {
-    prefetch_memory(&bags_[slot.bag]);
-  } else {
-    bags_[slot.bag].prefetch();
-  }
 }
 
 std::optional<TwinGroups::Twins> TwinGroups::first() {
   if (heads_.empty()) return std::nullopt;
   const NameId kept = heads_.smallest();
-  look_ahead();
   const uint64_t key = key_of_[kept];
   const Slot& slot = slots_[find(key)];
-  assert(slot.bag != kAlone);
-  const OrderedIds& members = bags_[slot.bag];
-  assert(members.distinct() >= 2 && members.first() == kept);
-  auto second = std::next(members.begin());
-  auto third = std::next(second);
-  next_twin_.reset();
-  if (third != members.end()) next_twin_ = (*third).first;
-  return Twins{kept, (*second).first, key};
+  assert(slot.members != kAlone);
+  const auto [smallest, second] = members_of_[slot.members].two_smallest();
+  assert(smallest == kept);
+  return Twins{smallest, second, key};
 }
 
 }  // namespace marovel

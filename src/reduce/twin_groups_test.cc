@@ -13,10 +13,10 @@
 namespace marovel {
 namespace {
 
-NetNode node_between(NameId input, NameId output, uint64_t weight = 1) {
+NetNode node_between(uint32_t input, uint32_t output, uint64_t weight = 1) {
   NetNode node;
-  node.in.insert(input, weight);
-  node.out.insert(output);
+  node.in.insert(NodeId(input), weight);
+  node.out.insert(NodeId(output));
   return node;
 }
 
@@ -61,14 +61,34 @@ TEST(TwinGroupsTest, AgreesWithOrderedSetsUnderChurn) {
     const auto found = groups.first();
     ASSERT_EQ(found.has_value(), first.has_value()) << "operation " << op;
     if (found) {
-      ASSERT_EQ(
-          (std::array{found->kept, found->removed, twin_key_input(found->key),
-                      twin_key_output(found->key)}),
-          *first)
+      ASSERT_EQ((std::array{found->kept, found->removed,
+                            twin_key_input(found->key).value,
+                            twin_key_output(found->key).value}),
+                *first)
           << "after operation " << op;
     }
     ASSERT_EQ(groups.size(), members);
   }
+}
+
+// A group far larger than the groups of a few twins, filled in name order
+// as the first walk fills it and emptied from its smallest twins as the
+// rules empty it.
+TEST(TwinGroupsTest, LargeGroupGivesItsTwoSmallest) {
+  constexpr NameId kNames = 1000;
+  TwinGroups groups(kNames, 4);
+  for (NameId name = 0; name < kNames; ++name)
+    groups.add(name, node_between(3, 4));
+  for (NameId removed = 1; removed + 1 < kNames; ++removed) {
+    const auto found = groups.first();
+    ASSERT_TRUE(found.has_value());
+    ASSERT_EQ(found->kept, 0u);
+    ASSERT_EQ(found->removed, removed);
+    groups.remove(removed);
+  }
+  groups.remove(0);
+  EXPECT_FALSE(groups.first().has_value());
+  EXPECT_EQ(groups.size(), 1u);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/channel.h"
-#include "base/prefetch.h"
 #include "base/run_both.h"
 #include "base/safe_file.h"
 #include "base/version.h"
@@ -85,20 +84,7 @@ class NodeCopier {
     const ScannedList& list = list_of(kind);
     const std::vector<uint32_t>& index = index_of(kind);
     xml.start_element(list_name);
-    // Elements lie in document order, nodes go in name order: each element
-    // is asked for some nodes ahead.
-    constexpr int kAhead = 8;
-    auto ahead = nodes.begin();
-    const auto prefetch_element = [&](NameId name) {
-      input_.store.prefetch(list.elements[index[name]]);
-    };
-    for (int k = 0; k < kAhead && ahead != nodes.end(); ++k, ++ahead)
-      prefetch_element((*ahead).first);
     for (const auto& [name, node] : nodes) {
-      if (ahead != nodes.end()) {
-        prefetch_element((*ahead).first);
-        ++ahead;
-      }
       write_node(list, list.elements[index[name]], xml);
     }
     xml.end_element();
@@ -163,16 +149,7 @@ class NodeCopier {
     size_t k = next_member_;
     if (all_members_[k] != kNoMore) {
       xml.start_element("aggregates");
-      // Members' elements lie anywhere in the store: each is asked for a
-      // few members ahead.
-      constexpr size_t kAhead = 8;
-      for (size_t a = k; a < k + kAhead && all_members_[a] != kNoMore; ++a)
-        prefetch_member(all_members_[a]);
       for (; all_members_[k] != kNoMore; ++k) {
-        // Asking ahead may reach the next nodes' members, which come next.
-        if (k + kAhead < all_members_.size() &&
-            all_members_[k + kAhead] != kNoMore)
-          prefetch_member(all_members_[k + kAhead]);
         const MemberInfo member = info_of(all_members_[k]);
         if (member.info != kNoInfo)
           input_.store.copy(member.info, xml, /*leave_open=*/false,
@@ -183,14 +160,6 @@ class NodeCopier {
     }
     next_member_ = k + 1;  // past the node's end mark
     xml.end_element();
-  }
-
-  void prefetch_member(NameId member) const {
-    if (const uint32_t place = input_.index.places[member]; place != kNoMember)
-      input_.store.prefetch(input_.places.infos[place]);
-    if (const uint32_t transition = input_.index.transitions[member];
-        transition != kNoMember)
-      input_.store.prefetch(input_.transitions.infos[transition]);
   }
 
   // Ends the members of one node in all_members_.
@@ -307,8 +276,12 @@ void write_document(NodeCopier& copier, const NetModel& model,
   constexpr size_t kPieceBytes = size_t{1} << 20;
   if (cores.worth(model.p_map.size() + model.t_map.size())) {
     // The edge list is laid out on the other core while this one copies
-    // the nodes, and follows them piece by piece.
-    Channel<std::string> pieces;
+    // the nodes, and follows them piece by piece. At most 64 pieces wait:
+    // enough that on the nets of the benchmark the second core formats
+    // while this one copies, and a cap on the memory of any larger net,
+    // whose edge text would otherwise pile up whole.
+    constexpr size_t kPiecesAhead = 64;
+    Channel<std::string> pieces(kPiecesAhead);
     run_both(
         true,
         [&] {
@@ -322,9 +295,14 @@ void write_document(NodeCopier& copier, const NetModel& model,
           }
         },
         [&] {
-          write_nodes();
-          while (std::optional<std::string> piece = pieces.take())
-            writer.raw(*piece);
+          try {
+            write_nodes();
+            while (std::optional<std::string> piece = pieces.take())
+              writer.raw(*piece);
+          } catch (...) {
+            pieces.abandon();
+            throw;
+          }
         });
   } else {
     write_nodes();

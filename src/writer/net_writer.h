@@ -7,8 +7,8 @@
 #include <ostream>
 #include <string>
 
-#include "base/run_both.h"
 #include "base/status.h"
+#include "base/two_cores.h"
 #include "model/net_model.h"
 #include "netfile/input_net.h"
 

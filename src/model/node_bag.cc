@@ -1,4 +1,4 @@
-#include "model/name_bag.h"
+#include "model/node_bag.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,9 +7,9 @@
 
 namespace marovel {
 
-NameBag::NameBag(const NameBag& other) { *this = other; }
+NodeBag::NodeBag(const NodeBag& other) { *this = other; }
 
-NameBag::NameBag(NameBag&& other) noexcept
+NodeBag::NodeBag(NodeBag&& other) noexcept
     : entries_(std::exchange(other.entries_, nullptr)),
       pool_(other.pool_),
       size_(std::exchange(other.size_, 0)),
@@ -17,7 +17,7 @@ NameBag::NameBag(NameBag&& other) noexcept
       log2_(std::exchange(other.log2_, 0)),
       hashed_(std::exchange(other.hashed_, false)) {}
 
-NameBag& NameBag::operator=(const NameBag& other) {
+NodeBag& NodeBag::operator=(const NodeBag& other) {
   if (this == &other) return *this;
   release();
   if (other.entries_ == nullptr) return *this;
@@ -31,7 +31,7 @@ NameBag& NameBag::operator=(const NameBag& other) {
   return *this;
 }
 
-NameBag& NameBag::operator=(NameBag&& other) {
+NodeBag& NodeBag::operator=(NodeBag&& other) {
   if (this == &other) return *this;
   // A block can change hands only between bags of one pool.
   if (pool_ != other.pool_) {
@@ -48,12 +48,12 @@ NameBag& NameBag::operator=(NameBag&& other) {
   return *this;
 }
 
-NameBag::Entry* NameBag::allocate(int log2) {
+NodeBag::Entry* NodeBag::allocate(int log2) {
   if (pool_ != nullptr) return pool_->take(log2);
   return static_cast<Entry*>(::operator new(sizeof(Entry) << log2));
 }
 
-void NameBag::deallocate(Entry* block, int log2) {
+void NodeBag::deallocate(Entry* block, int log2) {
   if (pool_ != nullptr) {
     pool_->give(block, log2);
   } else {
@@ -61,53 +61,34 @@ void NameBag::deallocate(Entry* block, int log2) {
   }
 }
 
-void NameBag::release() {
+void NodeBag::release() {
   if (entries_ != nullptr) deallocate(entries_, log2_);
   entries_ = nullptr;
   log2_ = 0;
   hashed_ = false;
 }
 
-void NameBag::clear() {
+void NodeBag::clear() {
   release();
   size_ = 0;
   distinct_ = 0;
 }
 
-NameBag::Entry* NameBag::find_in_array(NameId name) const {
+NodeBag::Entry* NodeBag::find_in_array(NodeId id) const {
   Entry* const end = entries_ + distinct_;
   Entry* const at = std::lower_bound(
-      entries_, end, name, [](const Entry& e, NameId n) { return e.name < n; });
-  return at != end && at->name == name ? at : nullptr;
+      entries_, end, id, [](const Entry& e, NodeId n) { return e.node < n; });
+  return at != end && at->node == id ? at : nullptr;
 }
 
-size_t NameBag::find_slot(NameId name) const {
-  const size_t mask = capacity() - 1;
-  size_t at = home(name);
-  while (entries_[at].name != name && entries_[at].name != kEmpty)
-    at = (at + 1) & mask;
-  return at;
+size_t NodeBag::find_slot(NodeId id) const {
+  const LinearProbing probing = table();
+  return probing.probe(probing.home(id.value), [&](size_t at) {
+    return entries_[at].node == id || entries_[at].node == kEmpty;
+  });
 }
 
-void NameBag::erase_slot(size_t at) {
-  // Shifts back every later entry of the probe run that may move closer to
-  // its home, so that no search stops early at the hole.
-  const size_t mask = capacity() - 1;
-  size_t next = at;
-  for (;;) {
-    next = (next + 1) & mask;
-    if (entries_[next].name == kEmpty) break;
-    const size_t want = home(entries_[next].name);
-    const bool stays =
-        at < next ? at < want && want <= next : at < want || want <= next;
-    if (stays) continue;
-    entries_[at] = entries_[next];
-    at = next;
-  }
-  entries_[at].name = kEmpty;
-}
-
-void NameBag::reshape(int log2, bool hashed) {
+void NodeBag::reshape(int log2, bool hashed) {
   Entry* const old = entries_;
   const int old_log2 = log2_;
   const size_t old_used = used();
@@ -117,27 +98,27 @@ void NameBag::reshape(int log2, bool hashed) {
   log2_ = static_cast<uint8_t>(log2);
   hashed_ = hashed;
   if (hashed) {
-    for (size_t k = 0; k < capacity(); ++k) entries_[k].name = kEmpty;
+    for (size_t k = 0; k < capacity(); ++k) entries_[k].node = kEmpty;
     for (size_t k = 0; k < old_used; ++k)
-      if (old[k].name != kEmpty) entries_[find_slot(old[k].name)] = old[k];
+      if (old[k].node != kEmpty) entries_[find_slot(old[k].node)] = old[k];
   } else {
     size_t n = 0;
     for (size_t k = 0; k < old_used; ++k)
-      if (old[k].name != kEmpty) entries_[n++] = old[k];
+      if (old[k].node != kEmpty) entries_[n++] = old[k];
     // A table's entries come in no order; an array keeps them sorted.
     if (old_hashed)
       std::sort(entries_, entries_ + n,
-                [](const Entry& a, const Entry& b) { return a.name < b.name; });
+                [](const Entry& a, const Entry& b) { return a.node < b.node; });
   }
   if (old != nullptr) deallocate(old, old_log2);
 }
 
-void NameBag::insert(NameId name, uint64_t copies) {
-  assert(name != kEmpty);
+void NodeBag::insert(NodeId id, uint64_t copies) {
+  assert(id != kEmpty);
   if (copies == 0) return;
   size_ += copies;
   if (!hashed_) {
-    if (Entry* found = entries_ ? find_in_array(name) : nullptr) {
+    if (Entry* found = entries_ ? find_in_array(id) : nullptr) {
       found->count += copies;
       return;
     }
@@ -152,34 +133,34 @@ void NameBag::insert(NameId name, uint64_t copies) {
     if (!hashed_) {
       Entry* const end = entries_ + distinct_;
       Entry* const at =
-          std::lower_bound(entries_, end, name,
-                           [](const Entry& e, NameId n) { return e.name < n; });
+          std::lower_bound(entries_, end, id,
+                           [](const Entry& e, NodeId n) { return e.node < n; });
       std::memmove(static_cast<void*>(at + 1), at,
                    sizeof(Entry) * static_cast<size_t>(end - at));
-      *at = Entry{name, copies};
+      *at = Entry{id, copies};
       ++distinct_;
       return;
     }
   }
-  size_t at = find_slot(name);
-  if (entries_[at].name == name) {
+  size_t at = find_slot(id);
+  if (entries_[at].node == id) {
     entries_[at].count += copies;
     return;
   }
   // At most three quarters full.
   if (4 * (distinct_ + 1) > 3 * capacity()) {
     reshape(log2_ + 1, /*hashed=*/true);
-    at = find_slot(name);
+    at = find_slot(id);
   }
-  entries_[at] = Entry{name, copies};
+  entries_[at] = Entry{id, copies};
   ++distinct_;
 }
 
-uint64_t NameBag::erase(NameId name) {
+uint64_t NodeBag::erase(NodeId id) {
   if (entries_ == nullptr) return 0;
   uint64_t copies = 0;
   if (!hashed_) {
-    Entry* const found = find_in_array(name);
+    Entry* const found = find_in_array(id);
     if (found == nullptr) return 0;
     copies = found->count;
     Entry* const end = entries_ + distinct_;
@@ -187,12 +168,17 @@ uint64_t NameBag::erase(NameId name) {
                  sizeof(Entry) * static_cast<size_t>(end - found - 1));
     --distinct_;
   } else {
-    const size_t at = find_slot(name);
-    if (entries_[at].name != name) return 0;
+    const size_t at = find_slot(id);
+    if (entries_[at].node != id) return 0;
     copies = entries_[at].count;
-    erase_slot(at);
+    const LinearProbing probing = table();
+    probing.erase(
+        at, [&](size_t k) { return entries_[k].node == kEmpty; },
+        [&](size_t k) { return probing.home(entries_[k].node.value); },
+        [&](size_t from, size_t to) { entries_[to] = entries_[from]; },
+        [&](size_t k) { entries_[k].node = kEmpty; });
     --distinct_;
-    // A table that shrank to a few names becomes an array again; one that
+    // A table that shrank to a few ids becomes an array again; one that
     // is mostly empty halves.
     if (distinct_ <= kArrayLimit / 4) {
       reshape(kArrayLog2, /*hashed=*/false);
@@ -205,29 +191,29 @@ uint64_t NameBag::erase(NameId name) {
   return copies;
 }
 
-uint64_t NameBag::count(NameId name) const {
+uint64_t NodeBag::count(NodeId id) const {
   if (entries_ == nullptr) return 0;
   if (!hashed_) {
-    const Entry* found = find_in_array(name);
+    const Entry* found = find_in_array(id);
     return found != nullptr ? found->count : 0;
   }
-  const Entry& slot = entries_[find_slot(name)];
-  return slot.name == name ? slot.count : 0;
+  const Entry& slot = entries_[find_slot(id)];
+  return slot.node == id ? slot.count : 0;
 }
 
-NameId NameBag::first() const {
+NodeId NodeBag::first() const {
   assert(!empty());
-  if (!hashed_) return entries_[0].name;
-  NameId smallest = kEmpty;
+  if (!hashed_) return entries_[0].node;
+  NodeId smallest = kEmpty;
   for (size_t k = 0; k < capacity(); ++k)
-    smallest = std::min(smallest, entries_[k].name);
+    smallest = std::min(smallest, entries_[k].node);
   return smallest;
 }
 
-bool operator==(const NameBag& a, const NameBag& b) {
+bool operator==(const NodeBag& a, const NodeBag& b) {
   if (a.size_ != b.size_ || a.distinct_ != b.distinct_) return false;
-  for (const auto [name, copies] : a)
-    if (b.count(name) != copies) return false;
+  for (const auto [id, copies] : a)
+    if (b.count(id) != copies) return false;
   return true;
 }
 
