@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/linear_probing.h"
+#include "base/prefetch.h"
 #include "base/two_cores.h"
 #include "model/ids.h"
 
@@ -45,6 +46,9 @@ class NameTable {
   }
 
   std::optional<NameId> find(std::string_view name) const;
+  // Hints that the start of name `id` is about to be read, so that a walk
+  // over names scattered in the table can fetch them ahead.
+  void prefetch_start(NameId id) const { prefetch_memory(&starts_[id]); }
   // find() for each of `names` into `ids` (of the same size). Looks up many
   // names at once so that their cache misses overlap rather than follow one
   // another: the reader's lookups of edge ends go this way.

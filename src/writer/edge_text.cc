@@ -3,6 +3,7 @@
 #include <charconv>
 #include <vector>
 
+#include "base/prefetch.h"
 #include "xml/xml_escape.h"
 
 namespace marovel {
@@ -47,7 +48,17 @@ void format_edge_list(const NetModel& model, size_t piece_bytes,
   for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
     const NodeMap& nodes = model.nodes(kind);
     const NodeMap& others = model.nodes(other_kind(kind));
+    // The names lie anywhere in the name table: those of the nodes some
+    // places ahead are asked for.
+    constexpr int kAhead = 4;
+    auto ahead = nodes.begin();
+    for (int k = 0; k < kAhead && ahead != nodes.end(); ++k) ++ahead;
     for (const auto& [from, node] : nodes) {
+      if (ahead != nodes.end()) {
+        for (const auto& [to, copies] : (*ahead).second.out)
+          model.names.prefetch_start(others.name_of(to));
+        ++ahead;
+      }
       named_entries(node.out, others, targets);
       for (const auto& [to, copies] : targets) {
         if (empty) {
