@@ -100,13 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (compare) by_scans = model;
 
   std::ostringstream log;
-  const ReductionReport report = run_reduction(model, rules, 2000000, &log);
+  const ReductionReport report =
+      run_reduction(model, {.rules = rules, .log = &log});
   if (!report.faults.empty()) std::abort();
   const std::vector<Arc> arcs = arcs_of(model);
   if (compare) {
     std::ostringstream scans_log;
     const ReductionReport scans =
-        run_reduction_reference(by_scans, rules, 2000000, &scans_log);
+        run_reduction_reference(by_scans, {.rules = rules, .log = &scans_log});
     if (scans.applied != report.applied || !scans.faults.empty() ||
         outcome(by_scans, scans_log.str()) != outcome(model, log.str()))
       std::abort();

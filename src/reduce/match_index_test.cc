@@ -74,7 +74,8 @@ template <typename Match>
 ::testing::AssertionResult agrees_step_by_step(NetModel model,
                                                const RuleSet& rules,
                                                int max_steps) {
-  MatchIndex index(model, rules);
+  const KeptNames none;
+  MatchIndex index(model, rules, none);
   StepFootprint footprint;
   for (int step = 0; step < max_steps; ++step) {
     ::testing::AssertionResult same = ::testing::AssertionSuccess();
@@ -84,9 +85,9 @@ template <typename Match>
       using R = typename decltype(rule)::type;
       if (!same || !rules[kRuleOf<R>]) return;
       const std::optional<typename R::Match> found = index.find<R>();
-      same = same_match(R::kLetter, found, scan<R>(model));
+      same = same_match(R::kLetter, found, scan<R>(model, none));
       if (!same || !found || applied) return;
-      R::footprint(model, *found, footprint);
+      record_footprint<R>(model, *found, footprint);
       index.before_step(footprint);
       if (!R::apply(model, *found, FusionMoves::kSmallerIntoLarger)) {
         same = ::testing::AssertionFailure() << "the rule failed";
@@ -112,17 +113,12 @@ struct RunResult {
   bool stopped_at_limit;
 };
 
-// The indexed engine, deciding for itself whether the model allows it.
-ReductionReport indexed_run(NetModel& model, const RuleSet& rules,
-                            int32_t max_steps, std::ostream* log) {
-  return run_reduction(model, rules, max_steps, log);
-}
-
-RunResult run_with(ReductionReport (*engine)(NetModel&, const RuleSet&, int32_t,
-                                             std::ostream*),
+RunResult run_with(ReductionReport (*engine)(NetModel&,
+                                             const ReductionSettings&),
                    NetModel model, const RuleSet& rules, int32_t max_steps) {
   std::ostringstream log;
-  const ReductionReport report = engine(model, rules, max_steps, &log);
+  const ReductionReport report =
+      engine(model, {.rules = rules, .max_steps = max_steps, .log = &log});
   std::string faults;
   for (const ReductionReport::Fault& fault : report.faults)
     faults += fault_message(fault);
@@ -133,7 +129,7 @@ RunResult run_with(ReductionReport (*engine)(NetModel&, const RuleSet&, int32_t,
 
 void expect_same_runs(const NetModel& model, const RuleSet& rules,
                       int32_t max_steps) {
-  const RunResult indexed = run_with(&indexed_run, model, rules, max_steps);
+  const RunResult indexed = run_with(&run_reduction, model, rules, max_steps);
   const RunResult reference =
       run_with(&run_reduction_reference, model, rules, max_steps);
   EXPECT_EQ(indexed.log, reference.log);
@@ -198,7 +194,7 @@ TEST_P(CandidacyUpdateTest, FollowsTheScans) {
   const NetModel model = make_net(c.arcs);
   EXPECT_TRUE(agrees_step_by_step(model, RuleSet::from_letters(c.rules), 1000));
   const RunResult indexed =
-      run_with(&indexed_run, model, RuleSet::from_letters(c.rules), 1000);
+      run_with(&run_reduction, model, RuleSet::from_letters(c.rules), 1000);
   EXPECT_EQ(indexed.log, c.log);
   EXPECT_EQ(run_with(&run_reduction_reference, model,
                      RuleSet::from_letters(c.rules), 1000)

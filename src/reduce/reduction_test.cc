@@ -60,7 +60,9 @@ TEST_P(StepLimitTest, RunsAtMostMaxStepsAndChecksEach) {
   const std::string before = dump_net(model);
   std::ostringstream log;
   const ReductionReport report =
-      run_reduction(model, RuleSet::from_letters("A"), c.max_steps, &log);
+      run_reduction(model, {.rules = RuleSet::from_letters("A"),
+                            .max_steps = c.max_steps,
+                            .log = &log});
 
   const std::string all_lines = "A:p1,t1,p2 reduced\nA:p1,t2,p3 reduced\n";
   const size_t line_length = all_lines.find('\n') + 1;
@@ -87,7 +89,8 @@ TEST(RunReductionTest, NoRuleEnabledRunsOneEmptyStep) {
   NetModel model = chain_with_dangling_arc();
   const std::string before = dump_net(model);
   std::ostringstream log;
-  const ReductionReport report = run_reduction(model, RuleSet{}, 2000000, &log);
+  const ReductionReport report =
+      run_reduction(model, {.rules = RuleSet{}, .log = &log});
   EXPECT_EQ(log.str(), "");
   EXPECT_EQ(messages(report), inconsistent_on({0}));
   EXPECT_FALSE(report.stopped_at_limit);
@@ -104,7 +107,7 @@ TEST(RunReductionTest, ReportsTheStepThatBrokeClosure) {
   model.t_map.at(model.id("w")).in.insert(model.p_map.id_of(model.id("q8")));
   std::ostringstream log;
   const ReductionReport report =
-      run_reduction(model, RuleSet::from_letters("E"), 2000000, &log);
+      run_reduction(model, {.rules = RuleSet::from_letters("E"), .log = &log});
   EXPECT_EQ(messages(report), inconsistent_on({7, 8}));
   EXPECT_EQ(log.str(),
             "E:t,q1 reduced\nE:t,q2 reduced\nE:t,q3 reduced\nE:t,q4 reduced\n"
@@ -120,7 +123,7 @@ TEST(RunReductionTest, MissingOutputPlaceFailsRuleA) {
   model.t_map.at(model.id("t")).out.insert(model.p_map.id_of(o));
   std::ostringstream log;
   const ReductionReport report =
-      run_reduction(model, RuleSet::from_letters("AE"), 2000000, &log);
+      run_reduction(model, {.rules = RuleSet::from_letters("AE"), .log = &log});
 
   const std::string missing = "\n missing place_j!\n";
   EXPECT_EQ(messages(report),
@@ -134,8 +137,7 @@ TEST(RunReductionTest, MissingOutputPlaceFailsRuleA) {
 
 TEST(RunReductionTest, RunsWithoutLog) {
   NetModel model = make_net({"p1>t1", "p2<t1", "p2>t2", "p3<t2"});
-  const ReductionReport report =
-      run_reduction(model, RuleSet::all(), 2000000, nullptr);
+  const ReductionReport report = run_reduction(model, ReductionSettings{});
   EXPECT_TRUE(report.faults.empty());
   EXPECT_EQ(report.applications(), 2u);
   EXPECT_EQ(dump_net(model), "places[p1] transitions[] arcs[]");

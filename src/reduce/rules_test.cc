@@ -218,7 +218,7 @@ TEST_P(RulesTest, ReducesAsExpected) {
   NetModel whole = make_net(c.arcs);
   std::ostringstream whole_log;
   const ReductionReport report =
-      run_reduction(whole, rules, 2000000, &whole_log);
+      run_reduction(whole, {.rules = rules, .log = &whole_log});
   EXPECT_EQ(whole_log.str(), lines(c.log));
   EXPECT_EQ(report.applications(), c.log.size());
   EXPECT_FALSE(report.stopped_at_limit);
@@ -240,14 +240,14 @@ TEST(SeriesRulesTest, DanglingNeighbourCompletesNoMatch) {
   places.t_map.at(t).in.insert(places.p_map.id_of(i));
   places.t_map.at(t).out.insert(places.p_map.id_of(o));
   places.p_map.at(o).in.insert(places.t_map.id_of(t));
-  EXPECT_FALSE(SeriesPlaces::at(places, t));
+  EXPECT_FALSE(SeriesPlaces::at(places, t, KeptNames{}));
 
   NetModel transitions(NameTable{"p", "u", "v"});
   const NameId p = 0, u = 1, v = 2;
   transitions.p_map.at(p).in.insert(transitions.t_map.id_of(u));
   transitions.p_map.at(p).out.insert(transitions.t_map.id_of(v));
   transitions.t_map.at(u).out.insert(transitions.p_map.id_of(p));
-  EXPECT_FALSE(SeriesTransitions::at(transitions, p));
+  EXPECT_FALSE(SeriesTransitions::at(transitions, p, KeptNames{}));
 }
 
 }  // namespace
