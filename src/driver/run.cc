@@ -114,10 +114,13 @@ int run_phases(Settings& settings, const std::string& input_path,
 
   phase = Phase::kReduce;
   start = Clock::now();
-  const ReductionReport reduction =
-      run_reduction(model, settings.rules, settings.max_steps,
-                    settings.log_enabled ? &settings.reduction_log : nullptr,
-                    /*known_closed_and_mirrored=*/true);
+  ReductionSettings reduction_settings;
+  reduction_settings.rules = settings.rules;
+  reduction_settings.max_steps = settings.max_steps;
+  reduction_settings.log =
+      settings.log_enabled ? &settings.reduction_log : nullptr;
+  reduction_settings.known_closed_and_mirrored = true;
+  const ReductionReport reduction = run_reduction(model, reduction_settings);
   summary.reduce_seconds = seconds_since(start);
   for (const ReductionReport::Fault& fault : reduction.faults)
     out << fault_message(fault);
