@@ -11,7 +11,6 @@
 # The package's Depends line comes from dpkg-shlibdeps (Debian package
 # dpkg-dev), which reads the libraries the installed commands are linked
 # with; CPack strips the commands as it copies them into the package.
-include(GNUInstallDirs)
 
 set(MAROVEL_PACKAGING ${CMAKE_SOURCE_DIR}/packaging/debian)
 set(MAROVEL_STAGED ${CMAKE_BINARY_DIR}/staged)

@@ -18,6 +18,7 @@
 #include "model/net_model.h"
 #include "model/net_summary.h"
 #include "netfile/input_net.h"
+#include "netfile/net_file.h"
 #include "reader/net_reader.h"
 #include "reduce/reducer.h"
 #include "writer/net_writer.h"
@@ -62,13 +63,6 @@ void report(const Status& status, std::ostream& out, std::ostream& err) {
   } else {
     out << status.message();
   }
-}
-
-// A PNML document's root, `pnml` with or without a namespace prefix.
-bool is_pnml_root(std::string_view name) {
-  const size_t colon = name.find(':');
-  return (colon == std::string_view::npos ? name : name.substr(colon + 1)) ==
-         "pnml";
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
