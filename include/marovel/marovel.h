@@ -142,6 +142,14 @@ class MAROVEL_API Net {
   static Net read_pnml(const std::string& path, const std::string& net_id = {});
   // A net file's bytes held in memory.
   static Net parse(std::string_view document);
+  // A PNML document's bytes held in memory, as read_pnml() reads a file.
+  static Net parse_pnml(std::string_view document,
+                        const std::string& net_id = {});
+  // Either format, told apart by the document's root element: a root named
+  // `pnml`, in any namespace, is read as read_pnml() and parse_pnml() read
+  // it (the document's only net), any other as read() and parse() do.
+  static Net read_any(const std::string& path);
+  static Net parse_any(std::string_view document);
   // A net built in code: each arc joins a place and a transition of the
   // lists, either way; parallel arcs add up and an arc of weight 0 adds
   // nothing. Written as if its file held <place name="N"><info>N</info>
@@ -199,6 +207,8 @@ class MAROVEL_API Net {
  private:
   struct Impl;
   explicit Net(std::unique_ptr<Impl> impl);
+  static Net read_file(const std::string& path, bool pnml_too);
+  static Net parse_document(std::string_view document, bool pnml_too);
   std::unique_ptr<Impl> impl_;
 };
 
