@@ -49,6 +49,14 @@ struct Arc {
   friend bool operator==(const Arc&, const Arc&) = default;
 };
 
+// An Arc whose ends are given by position in the net's node list: places()
+// followed by transitions(). An end below place_count() is a place.
+struct IndexedArc {
+  std::size_t source = 0, target = 0;
+  std::uint64_t weight = 1;
+  friend bool operator==(const IndexedArc&, const IndexedArc&) = default;
+};
+
 // One rule application, as the reduction log writes it: "A:i,t,o reduced"
 // is {'A', {"i", "t", "o"}}.
 struct Step {
@@ -172,6 +180,10 @@ class MAROVEL_API Net {
   // Every arc, parallel arcs once with their weights added, in the order
   // the writer writes them: by source, places first, then by target.
   std::vector<Arc> arcs() const;
+  // The same arcs in the same order, each end as its position in places()
+  // followed by transitions(): for a caller that holds those lists, every
+  // arc without a copy of its names.
+  std::vector<IndexedArc> indexed_arcs() const;
   std::size_t place_count() const;
   std::size_t transition_count() const;
   std::size_t arc_count() const;

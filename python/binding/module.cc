@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -38,41 +37,54 @@ py::list list_of(const std::vector<std::string>& names) {
   return list;
 }
 
-// One str object per distinct name, so that a list naming a node many
-// times holds its name once.
-class StrCache {
+// Holds the cyclic garbage collector off while a scope builds many tuples:
+// each would count towards the collector's next pass over every object,
+// and what is built holds no cycle.
+class NoCollection {
  public:
-  py::object get(std::string_view name) {
-    auto [it, inserted] = objects_.try_emplace(name);
-    if (inserted) it->second = py::reinterpret_steal<py::object>(new_str(name));
-    return it->second;
+  NoCollection() : was_enabled_(PyGC_Disable() == 1) {}
+  ~NoCollection() {
+    if (was_enabled_) PyGC_Enable();
   }
+  NoCollection(const NoCollection&) = delete;
+  NoCollection& operator=(const NoCollection&) = delete;
 
  private:
-  std::unordered_map<std::string_view, py::object> objects_;
+  bool was_enabled_;
 };
 
-py::list arcs_of(const std::vector<Arc>& arcs) {
-  py::list list(arcs.size());
-  StrCache targets;
-  py::object source;
-  const std::string* last_source = nullptr;
-  for (std::size_t i = 0; i < arcs.size(); ++i) {
-    const Arc& arc = arcs[i];
-    // Arcs come by source: a source is its predecessor's or a new one.
-    if (last_source == nullptr || *last_source != arc.source) {
-      source = targets.get(arc.source);
-      last_source = &arc.source;
-    }
-    PyObject* tuple = PyTuple_New(3);
-    if (tuple == nullptr) throw py::error_already_set();
-    PyTuple_SET_ITEM(tuple, 0, source.inc_ref().ptr());
-    PyTuple_SET_ITEM(tuple, 1, targets.get(arc.target).release().ptr());
+// What a net's arcs are read from: its node lists and its arcs by
+// position in them, taken under the net's lock at once.
+struct ArcData {
+  std::vector<std::string> places, transitions;
+  std::vector<IndexedArc> arcs;
+};
+
+// Every arc as a (source, target, weight) tuple; each name is one str
+// object, however many arcs it ends.
+py::list arcs_of(const ArcData& data) {
+  const NoCollection no_collection;
+  py::list nodes = list_of(data.places);
+  for (const std::string& name : data.transitions)
+    nodes.append(py::reinterpret_steal<py::object>(new_str(name)));
+  py::list list(data.arcs.size());
+  for (std::size_t i = 0; i < data.arcs.size(); ++i) {
+    const IndexedArc& arc = data.arcs[i];
     PyObject* weight = PyLong_FromUnsignedLongLong(arc.weight);
-    if (weight == nullptr) {
-      Py_DECREF(tuple);
+    if (weight == nullptr) throw py::error_already_set();
+    PyObject* tuple = PyTuple_New(3);
+    if (tuple == nullptr) {
+      Py_DECREF(weight);
       throw py::error_already_set();
     }
+    PyObject* source =
+        PyList_GET_ITEM(nodes.ptr(), static_cast<Py_ssize_t>(arc.source));
+    PyObject* target =
+        PyList_GET_ITEM(nodes.ptr(), static_cast<Py_ssize_t>(arc.target));
+    Py_INCREF(source);
+    Py_INCREF(target);
+    PyTuple_SET_ITEM(tuple, 0, source);
+    PyTuple_SET_ITEM(tuple, 1, target);
     PyTuple_SET_ITEM(tuple, 2, weight);
     PyList_SET_ITEM(list.ptr(), static_cast<Py_ssize_t>(i), tuple);
   }
@@ -82,16 +94,20 @@ py::list arcs_of(const std::vector<Arc>& arcs) {
 py::object aggregates_of(
     const std::vector<std::pair<std::string, std::vector<std::string>>>&
         aggregates) {
+  const NoCollection no_collection;
   py::dict dict;
   for (const auto& [node, members] : aggregates) {
     const py::object key = py::reinterpret_steal<py::object>(new_str(node));
-    py::tuple tuple(members.size());
+    const py::object tuple =
+        py::reinterpret_steal<py::object>(PyTuple_New(members.size()));
+    if (!tuple) throw py::error_already_set();
     for (std::size_t i = 0; i < members.size(); ++i) {
       PyObject* member =
           members[i] == node ? key.inc_ref().ptr() : new_str(members[i]);
       PyTuple_SET_ITEM(tuple.ptr(), static_cast<Py_ssize_t>(i), member);
     }
-    dict[key] = std::move(tuple);
+    if (PyDict_SetItem(dict.ptr(), key.ptr(), tuple.ptr()) != 0)
+      throw py::error_already_set();
   }
   return py::module_::import("types").attr("MappingProxyType")(dict);
 }
@@ -322,7 +338,9 @@ transition of the lists, a name that is not XML text).)doc")
       .def_property_readonly(
           "arcs",
           [](SharedNet& shared_net) {
-            return arcs_of(shared_net.use([](Net& n) { return n.arcs(); }));
+            return arcs_of(shared_net.use([](Net& n) {
+              return ArcData{n.places(), n.transitions(), n.indexed_arcs()};
+            }));
           },
           R"doc(Every arc as (source, target, weight), parallel arcs once with their
 weights added, in the order the writer writes them: by source, places
