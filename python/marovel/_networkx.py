@@ -42,7 +42,8 @@ def from_networkx(graph) -> Net:
     edge is an arc joining a place and a transition, either way, of its
     ``weight`` attribute (1 when it has none); parallel edges add up.
     ``aggregates`` attributes are not read: the new net's nodes stand for
-    themselves. A node without a known kind, an edge between two nodes of
+    themselves. A node without edges is left out, as a net file's would
+    be. A node without a known kind, an edge between two nodes of
     one kind or an undirected graph is refused with marovel.Error; a key
     that is not a str with TypeError.
     """

@@ -13,7 +13,8 @@ def from_pm4py(petri_net) -> Net:
     a transition's ``.label`` too) and ``.arcs`` (by ``.source.name``,
     ``.target.name`` and ``.weight``), and nothing else, so any object with
     those attributes will do. The labels stay with the net for
-    Net.to_pm4py().
+    Net.to_pm4py(). A place or transition without arcs is left out, as a
+    net file's would be.
 
     A marking is not part of marovel's nets, and the rules may fuse or
     remove a marked place. To reduce a net whose markings matter, keep
