@@ -9,9 +9,9 @@
 #   development  libmarovel-dev: the headers, the static library, the link
 #                that -lmarovel follows, the CMake package, the pkg-config
 #                file and the example program
-# A language module would add a component of its own: its install() lines
-# name it, CPACK_COMPONENTS_ALL lists it, and its CPACK_DEBIAN_<COMPONENT>_*
-# lines give its package's name, section and description.
+#   python      python3-marovel, when the Python module is built
+#                (MAROVEL_PYTHON): the package marovel, in Debian's folder
+#                for Python 3 modules, for the Python version built for
 #
 # A package's Depends line comes from dpkg-shlibdeps (Debian package
 # dpkg-dev), which reads the libraries the installed commands and the
@@ -142,6 +142,21 @@ install(DIRECTORY examples/embed
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${MAROVEL_DEV_PACKAGE}/examples
         COMPONENT development)
 
+# The Python package, with the module linked with the static library.
+if(MAROVEL_PYTHON)
+  set(MAROVEL_PYTHON_DEB python3-marovel)
+  set(python_dir lib/python3/dist-packages/marovel)
+  install(TARGETS marovel_python LIBRARY DESTINATION ${python_dir}
+          COMPONENT python)
+  install(FILES ${MAROVEL_PYTHON_FILES} DESTINATION ${python_dir}
+          COMPONENT python)
+  marovel_strip_notes(python
+    ${python_dir}/$<TARGET_FILE_NAME:marovel_python>)
+  install(FILES ${MAROVEL_STAGED}/copyright ${MAROVEL_STAGED}/changelog.Debian.gz
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${MAROVEL_PYTHON_DEB}
+          COMPONENT python)
+endif()
+
 # find_package(marovel CONFIG): marovel::marovel, the shared library, and
 # marovel::marovel_static, which needs expat and the threads library too.
 set(MAROVEL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/marovel)
@@ -256,4 +271,25 @@ string(JOIN "\n" CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
   "file, PNML or a Graphviz picture."
   "This package holds the C++ header, the static library, the CMake package,"
   "the pkg-config file and an example program.")
+
+if(MAROVEL_PYTHON)
+  list(APPEND CPACK_COMPONENTS_ALL python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME ${MAROVEL_PYTHON_DEB})
+  set(CPACK_DEBIAN_PYTHON_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  # The module is built for one Python version, X.Y: python3 (>= X.Y~),
+  # python3 (<< X.Y+1).
+  math(EXPR python_next "${MAROVEL_PYTHON_MINOR} + 1")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+      "python3 (>= ${MAROVEL_PYTHON_MAJOR}.${MAROVEL_PYTHON_MINOR}~), \
+python3 (<< ${MAROVEL_PYTHON_MAJOR}.${python_next})")
+  string(JOIN "\n" CPACK_DEBIAN_PYTHON_DESCRIPTION
+    "structural reduction of Petri nets - Python 3 module"
+    "The marovel library reads a place/transition net, applies six structural"
+    "reduction rules one application at a time, as the marovel command does,"
+    "and gives the reduced net back as data or writes it as marovel's net"
+    "file, PNML or a Graphviz picture."
+    "This package holds the module for Python 3 (import marovel), with"
+    "conversions to and from networkx graphs and pm4py nets.")
+endif()
 include(CPack)

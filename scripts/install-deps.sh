@@ -14,6 +14,9 @@
 #            and file, which CPack runs on the commands
 #   bench    the benchmark tools: Google Benchmark; time and xmllint, which
 #            the bench scripts run
+#   python   the Python package (-DMAROVEL_PYTHON=ON, `pip install .`):
+#            Python's headers, pybind11 and setuptools, for Debian's own
+#            interpreter, /usr/bin/python3
 #
 # wxWidgets: Debian ships no development package for its base library alone;
 # libwxgtk3.2-dev is the one that holds wx-config, the build's wx/setup.h
@@ -28,8 +31,9 @@ for job in "$@"; do
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     package) packages+=(dpkg-dev file) ;;
     bench) packages+=(libbenchmark-dev time libxml2-utils) ;;
+    python) packages+=(python3-dev python3-pybind11 python3-setuptools) ;;
     *)
-      echo "install-deps: unknown job '$job' (test, fuzz, package, bench)" >&2
+      echo "install-deps: unknown job '$job' (test, fuzz, package, bench, python)" >&2
       exit 2
       ;;
   esac

@@ -7,7 +7,8 @@
 #   scripts/package.sh --build-only BUILD_DIR
 #
 # It writes one package for each component: marovel (the commands),
-# libmarovel0 and libmarovel-dev (the library).
+# libmarovel0 and libmarovel-dev (the library) and python3-marovel (the
+# Python module, built for Debian's /usr/bin/python3).
 #
 # --build-only configures and builds the same way and makes no package
 # (./test.sh builds so the release build its tests pack and run).
@@ -21,11 +22,12 @@ if [ "${1:-}" = --build-only ]; then
 fi
 build=${1:-build-package}
 
-scripts/install-deps.sh package
+scripts/install-deps.sh package python
 # Installed under /usr, as the package is: the library then goes to
 # Debian's folder for the architecture (lib/x86_64-linux-gnu and the like).
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_TESTS=OFF \
-  -DMAROVEL_DEBIAN_FLAGS=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+  -DMAROVEL_DEBIAN_FLAGS=ON -DCMAKE_INSTALL_PREFIX=/usr \
+  -DMAROVEL_PYTHON=ON -DPython_EXECUTABLE=/usr/bin/python3 >/dev/null
 cmake --build "$build" -j"$(nproc)"
 if [ "$pack" -eq 1 ]; then
   (cd "$build" && cpack -G DEB)

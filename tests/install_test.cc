@@ -90,6 +90,18 @@ std::map<std::string, std::set<std::string>> expected_install(
   for (const auto& entry : fs::directory_iterator(source + "/examples/embed"))
     dev.insert("share/doc/libmarovel-dev/examples/embed/" +
                entry.path().filename().string());
+
+  // The Python package, in a build that makes it: the module and the
+  // package's files as the build holds them.
+  if (cache_value(build, "MAROVEL_PYTHON") == "ON") {
+    std::set<std::string>& python = files["python3-marovel"];
+    python = {"share/doc/python3-marovel/copyright",
+              "share/doc/python3-marovel/changelog.Debian.gz"};
+    for (const auto& entry : fs::directory_iterator(build + "/python/marovel"))
+      if (entry.is_regular_file())
+        python.insert("lib/python3/dist-packages/marovel/" +
+                      entry.path().filename().string());
+  }
   return files;
 }
 
@@ -364,6 +376,8 @@ TEST(PackageTest, DebianPackagesHoldTheInstallAndNameTheirDependencies) {
       {runtime, {"libs", {"libc6 ", "libstdc++6 ", "libexpat1 "}}},
       {"libmarovel-dev",
        {"libdevel", {runtime + " (= " + package_version() + ")"}}},
+      {"python3-marovel",
+       {"python", {"libc6 ", "libstdc++6 ", "libexpat1 ", "python3 (>= "}}},
   };
   for (const auto& [name, package] : packages) {
     SCOPED_TRACE(name);
@@ -456,6 +470,8 @@ const std::pair<std::string, std::string> kAcceptedTags[] = {
     // The shared library holds their code and marovel's reduction, not its
     // command line.
     {"hardening-no-fortify-functions", "[usr/lib/*/libmarovel.so.*]"},
+    {"hardening-no-fortify-functions",
+     "[usr/lib/python3/dist-packages/marovel/_marovel.*.so]"},
 };
 
 // Whether lintian's `where` is the accepted `at`, in which a "*" stands for

@@ -196,5 +196,46 @@ TEST(LibraryAgreesTest, PnmlGoesAsThroughTheCommands) {
             read_file(dir.file("reduced.pnml")));
 }
 
+// A PNML document in memory reads as its file does; read_any() and
+// parse_any() tell the two formats apart by the root element, and a PNML
+// document they cannot read is refused with read_pnml()'s message.
+TEST(LibraryAgreesTest, EitherFormatByItsRoot) {
+  ScratchDir dir;
+  const std::string pnml =
+      read_file(std::string(MAROVEL_SOURCE_DIR) + "/examples/print_shop.pnml");
+  dir.write("shop.pnml", pnml);
+  const std::string from_file =
+      undated(Net::read_pnml(dir.file("shop.pnml")).to_xml());
+  EXPECT_EQ(undated(Net::parse_pnml(pnml).to_xml()), from_file);
+  EXPECT_EQ(undated(Net::read_any(dir.file("shop.pnml")).to_xml()), from_file);
+  EXPECT_EQ(undated(Net::parse_any(pnml).to_xml()), from_file);
+
+  const std::string net_file = Net::parse_pnml(pnml).to_xml();
+  dir.write("shop.xml", net_file);
+  EXPECT_EQ(undated(Net::read_any(dir.file("shop.xml")).to_xml()),
+            undated(net_file));
+  EXPECT_EQ(undated(Net::parse_any(net_file).to_xml()), undated(net_file));
+
+  const auto message_of = [](const auto& call) -> std::string {
+    try {
+      call();
+    } catch (const Error& error) {
+      return error.what();
+    }
+    return "no error";
+  };
+  const std::string empty = "<pnml xmlns='x'><net id='n'/></pnml>";
+  dir.write("empty.pnml", empty);
+  const std::string refusal =
+      message_of([&] { Net::read_pnml(dir.file("empty.pnml")); });
+  EXPECT_NE(refusal, "no error");
+  EXPECT_EQ(message_of([&] { Net::parse_pnml(empty); }), refusal);
+  EXPECT_EQ(message_of([&] { Net::read_any(dir.file("empty.pnml")); }),
+            refusal);
+  EXPECT_EQ(message_of([&] { Net::parse_any(empty); }), refusal);
+  EXPECT_EQ(message_of([&] { Net::parse_any("<petrinet/>"); }),
+            message_of([&] { Net::parse("<petrinet/>"); }));
+}
+
 }  // namespace
 }  // namespace marovel::testing

@@ -49,6 +49,14 @@ struct Arc {
   friend bool operator==(const Arc&, const Arc&) = default;
 };
 
+// An Arc whose ends are given by position in the net's node list: places()
+// followed by transitions(). An end below place_count() is a place.
+struct IndexedArc {
+  std::size_t source = 0, target = 0;
+  std::uint64_t weight = 1;
+  friend bool operator==(const IndexedArc&, const IndexedArc&) = default;
+};
+
 // One rule application, as the reduction log writes it: "A:i,t,o reduced"
 // is {'A', {"i", "t", "o"}}.
 struct Step {
@@ -142,6 +150,14 @@ class MAROVEL_API Net {
   static Net read_pnml(const std::string& path, const std::string& net_id = {});
   // A net file's bytes held in memory.
   static Net parse(std::string_view document);
+  // A PNML document's bytes held in memory, as read_pnml() reads a file.
+  static Net parse_pnml(std::string_view document,
+                        const std::string& net_id = {});
+  // Either format, told apart by the document's root element: a root named
+  // `pnml`, in any namespace, is read as read_pnml() and parse_pnml() read
+  // it (the document's only net), any other as read() and parse() do.
+  static Net read_any(const std::string& path);
+  static Net parse_any(std::string_view document);
   // A net built in code: each arc joins a place and a transition of the
   // lists, either way; parallel arcs add up and an arc of weight 0 adds
   // nothing. Written as if its file held <place name="N"><info>N</info>
@@ -164,6 +180,10 @@ class MAROVEL_API Net {
   // Every arc, parallel arcs once with their weights added, in the order
   // the writer writes them: by source, places first, then by target.
   std::vector<Arc> arcs() const;
+  // The same arcs in the same order, each end as its position in places()
+  // followed by transitions(): for a caller that holds those lists, every
+  // arc without a copy of its names.
+  std::vector<IndexedArc> indexed_arcs() const;
   std::size_t place_count() const;
   std::size_t transition_count() const;
   std::size_t arc_count() const;
@@ -199,6 +219,8 @@ class MAROVEL_API Net {
  private:
   struct Impl;
   explicit Net(std::unique_ptr<Impl> impl);
+  static Net read_file(const std::string& path, bool pnml_too);
+  static Net parse_document(std::string_view document, bool pnml_too);
   std::unique_ptr<Impl> impl_;
 };
 

@@ -79,6 +79,7 @@ std::vector<std::string> Net::transitions() const {
 std::vector<Arc> Net::arcs() const {
   const NetModel& model = impl_->model;
   std::vector<Arc> arcs;
+  arcs.reserve(arc_count());
   std::vector<NamedNeighbour> targets;
   for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
     const NodeMap& others = model.nodes(other_kind(kind));
@@ -87,6 +88,33 @@ std::vector<Arc> Net::arcs() const {
       for (const auto& [to, weight] : targets)
         arcs.push_back({std::string(model.name(from)),
                         std::string(model.name(to)), weight});
+    }
+  }
+  return arcs;
+}
+
+std::vector<IndexedArc> Net::indexed_arcs() const {
+  const NetModel& model = impl_->model;
+  // Each node's position, by kind and name id: the nodes of a kind come in
+  // name order, as places() and transitions() list them.
+  std::vector<size_t> position[2];
+  size_t next = 0;
+  for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
+    std::vector<size_t>& of_kind = position[static_cast<int>(kind)];
+    of_kind.resize(model.names.size());
+    for (const auto& [name, node] : model.nodes(kind)) of_kind[name] = next++;
+  }
+  std::vector<IndexedArc> arcs;
+  arcs.reserve(arc_count());
+  std::vector<NamedNeighbour> targets;
+  for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition}) {
+    const NodeKind other = other_kind(kind);
+    const std::vector<size_t>& from = position[static_cast<int>(kind)];
+    const std::vector<size_t>& to = position[static_cast<int>(other)];
+    for (const auto& [name, node] : model.nodes(kind)) {
+      named_entries(node.out, model.nodes(other), targets);
+      for (const auto& [target, weight] : targets)
+        arcs.push_back({from[name], to[target], weight});
     }
   }
   return arcs;

@@ -47,30 +47,9 @@ void check_input_file(const std::string& path) {
   throw_status(status);
 }
 
-}  // namespace
-
-Net Net::read(const std::string& path) {
-  check_input_file(path);
-  auto impl = std::make_unique<Impl>();
-  impl->path = path;
-  if (const Status status = read_net(path, impl->model, impl->input);
-      !status.ok())
-    throw_read_failure(status, impl->input, quoted(path));
-  return Net(std::move(impl));
-}
-
-Net Net::parse(std::string_view document) {
-  auto impl = std::make_unique<Impl>();
-  if (const Status status = read_net_bytes(document, impl->model, impl->input);
-      !status.ok())
-    throw_read_failure(status, impl->input, "the document");
-  return Net(std::move(impl));
-}
-
-Net Net::read_pnml(const std::string& path, const std::string& net_id) {
-  check_input_file(path);
-  PtNet net;
-  if (const Status status = read_pnml_file(path, net_id, net); !status.ok()) {
+// The net file pnml2net would write for `net`, read as parse() reads it.
+Net net_of_pnml(const Status& status, const PtNet& net) {
+  if (!status.ok()) {
     // pnml2net's message, after its name and, for a refusal of what the
     // file holds, the file's.
     if (status.code() == Status::Code::kIoError && status.system_error() == 0)
@@ -80,7 +59,61 @@ Net Net::read_pnml(const std::string& path, const std::string& net_id) {
   }
   std::ostringstream file;
   if (!write_net_file(net, file)) throw std::bad_alloc();
-  return parse(file.view());
+  return Net::parse(file.view());
+}
+
+}  // namespace
+
+// A net file's content, or, when its root is PNML and `pnml_too`, the
+// PNML read of the same file.
+Net Net::read_file(const std::string& path, bool pnml_too) {
+  check_input_file(path);
+  auto impl = std::make_unique<Impl>();
+  impl->path = path;
+  const Status status = read_net(path, impl->model, impl->input);
+  if (status.ok()) return Net(std::move(impl));
+  if (pnml_too && is_pnml_root(impl->input.root_name)) {
+    impl.reset();
+    return read_pnml(path);
+  }
+  throw_read_failure(status, impl->input, quoted(path));
+}
+
+// The same of a document held in memory.
+Net Net::parse_document(std::string_view document, bool pnml_too) {
+  auto impl = std::make_unique<Impl>();
+  const Status status = read_net_bytes(document, impl->model, impl->input);
+  if (status.ok()) return Net(std::move(impl));
+  if (pnml_too && is_pnml_root(impl->input.root_name)) {
+    impl.reset();
+    return parse_pnml(document);
+  }
+  throw_read_failure(status, impl->input, "the document");
+}
+
+Net Net::read(const std::string& path) { return read_file(path, false); }
+
+Net Net::read_any(const std::string& path) { return read_file(path, true); }
+
+Net Net::parse(std::string_view document) {
+  return parse_document(document, false);
+}
+
+Net Net::parse_any(std::string_view document) {
+  return parse_document(document, true);
+}
+
+Net Net::read_pnml(const std::string& path, const std::string& net_id) {
+  check_input_file(path);
+  PtNet net;
+  const Status status = read_pnml_file(path, net_id, net);
+  return net_of_pnml(status, net);
+}
+
+Net Net::parse_pnml(std::string_view document, const std::string& net_id) {
+  PtNet net;
+  const Status status = read_pnml_bytes(document, net_id, net);
+  return net_of_pnml(status, net);
 }
 
 Net Net::from_arcs(std::vector<std::string> places,

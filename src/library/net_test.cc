@@ -101,6 +101,11 @@ TEST(NetTest, FromArcsTakesAnyNamesAndWeightsInFull) {
   EXPECT_EQ(net.arcs(),
             (std::vector<Arc>{
                 {odd, "x", 5'000'000'001}, {"x", "x", 4}, {"t", "x", 7}}));
+  // Positions in places() then transitions(): "x" is 1 as a place, 3 as a
+  // transition.
+  EXPECT_EQ(
+      net.indexed_arcs(),
+      (std::vector<IndexedArc>{{0, 3, 5'000'000'001}, {1, 3, 4}, {2, 1, 7}}));
   EXPECT_NE(net.to_xml().find("multiplicity=\"5000000001\""),
             std::string::npos);
   EXPECT_EQ(net.aggregates().size(), 3u);  // "x" once
@@ -309,6 +314,27 @@ Net long_chains(size_t nodes) {
   bench::write_net_xml(bench::generate_net(bench::Family::kChains, nodes, 1),
                        text);
   return Net::parse(text.str());
+}
+
+// indexed_arcs() names through the node lists what arcs() names, before and
+// after a reduction.
+TEST(NetTest, IndexedArcsAreTheArcs) {
+  std::ostringstream text;
+  bench::write_net_xml(bench::generate_net(bench::Family::kRandom, 3000, 1),
+                       text);
+  Net net = Net::parse(text.str());
+  for (const int steps : {0, 2000000}) {
+    Options options;
+    options.max_steps = steps;
+    net.reduce(options);
+    std::vector<std::string> nodes = net.places();
+    const std::vector<std::string> transitions = net.transitions();
+    nodes.insert(nodes.end(), transitions.begin(), transitions.end());
+    std::vector<Arc> named;
+    for (const IndexedArc& arc : net.indexed_arcs())
+      named.push_back({nodes.at(arc.source), nodes.at(arc.target), arc.weight});
+    EXPECT_EQ(named, net.arcs());
+  }
 }
 
 // An exception from on_step or on_progress stops the run where it was: the

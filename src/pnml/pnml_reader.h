@@ -21,6 +21,9 @@ namespace marovel {
 // line feed.
 Status read_pnml_file(const std::string& path, std::string_view wanted_net,
                       PtNet& net);
+// The same read of a document's bytes held in memory.
+Status read_pnml_bytes(std::string_view document, std::string_view wanted_net,
+                       PtNet& net);
 
 }  // namespace marovel
 
