@@ -11,8 +11,8 @@
 #   fuzz     the libFuzzer harnesses: clang and its runtime libraries
 #   package  the Debian package: dpkg-dev (dpkg-buildflags, dpkg-shlibdeps)
 #            and file, which CPack runs on the commands
-#   bench    the benchmark tools: Google Benchmark; time and xmllint, which
-#            the bench scripts run
+#   bench    the benchmark tools: Google Benchmark; time, xmllint and perf,
+#            which the bench scripts run (perf counts the cache misses)
 #
 # wxWidgets: Debian ships no development package for its base library alone;
 # libwxgtk3.2-dev is the one that holds wx-config, the build's wx/setup.h
@@ -26,7 +26,7 @@ for job in "$@"; do
     test) packages+=(libgtest-dev graphviz man-db groff-base lintian) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     package) packages+=(dpkg-dev file) ;;
-    bench) packages+=(libbenchmark-dev time libxml2-utils) ;;
+    bench) packages+=(libbenchmark-dev time libxml2-utils linux-perf) ;;
     *)
       echo "install-deps: unknown job '$job' (test, fuzz, package, bench)" >&2
       exit 2
