@@ -78,7 +78,7 @@ void BM_Reduce(benchmark::State& state, bench::Family family) {
     NetModel model = net;
     std::ostringstream log;
     state.ResumeTiming();
-    run_reduction(model, RuleSet::all(), 2000000, &log);
+    run_reduction(model, {.log = &log});
     state.PauseTiming();
     const std::string lines = log.str();
     applications += std::count(lines.begin(), lines.end(), '\n');
@@ -108,7 +108,7 @@ void BM_WriteDocument(benchmark::State& state) {
   InputNet input;
   if (!read_net_document(doc, model, &input).ok()) std::abort();
   std::ostringstream log;
-  run_reduction(model, RuleSet::all(), 2000000, &log);
+  run_reduction(model, {.log = &log});
   NullBuffer null;
   std::ostream sink(&null);
   for (auto _ : state) {

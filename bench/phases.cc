@@ -76,11 +76,13 @@ int main(int argc, char** argv) {
   }
   phase("check_consistency", [&] { check_consistency(model); });
   phase("is_closed_and_mirrored", [&] { is_closed_and_mirrored(model); });
-  phase("index_build", [&] { MatchIndex index(model, RuleSet::all()); });
+  phase("index_build", [&] {
+    const KeptNames none;
+    MatchIndex index(model, RuleSet::all(), none);
+  });
   std::ostringstream log, out;
   phase("run_reduction", [&] {
-    run_reduction(model, RuleSet::all(), 2000000, &log,
-                  /*known_closed_and_mirrored=*/true);
+    run_reduction(model, {.log = &log, .known_closed_and_mirrored = true});
   });
   phase("write_reduced_net", [&] {
     if (!write_reduced_net(argv[1], argv[2], model, out, &input).ok())

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
   std::string reference_log;
   auto reference_find = [&](auto rule) {
     using R = typename decltype(rule)::type;
-    return scan<R>(reference_model);
+    return scan<R>(reference_model, KeptNames{});
   };
   auto reference_apply = [&](auto rule, const auto& match, double&) {
     using R = typename decltype(rule)::type;
@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
   NetModel indexed_model = net;
   std::string indexed_log;
   const Clock::time_point build_start = Clock::now();
-  MatchIndex index(indexed_model, RuleSet::all());
+  const KeptNames none;
+  MatchIndex index(indexed_model, RuleSet::all(), none);
   const double build = since(build_start);
   auto indexed_find = [&](auto rule) {
     using R = typename decltype(rule)::type;
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
     using R = typename decltype(rule)::type;
     const Clock::time_point start = Clock::now();
     footprint.clear();
-    R::footprint(indexed_model, match, footprint);
+    record_footprint<R>(indexed_model, match, footprint);
     index.before_step(footprint);
     timed += since(start);
     rewrite<R>(indexed_model, match, FusionMoves::kSmallerIntoLarger,

@@ -8,6 +8,14 @@ function(marovel_layer name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cc)
   list(FILTER sources EXCLUDE REGEX "(_test|_main|/main)\\.cc$")
   add_library(marovel_${name} STATIC ${sources})
+  # Every layer also goes into the shared library (cmake/Library.cmake),
+  # which exports the public API alone: position-independent code, and
+  # symbols hidden unless marked. Code linked statically into the commands
+  # is the same as position-independent executables' with hidden symbols.
+  set_target_properties(marovel_${name} PROPERTIES
+    POSITION_INDEPENDENT_CODE ON
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
   set(root ${CMAKE_BINARY_DIR}/layers/${name})
   file(MAKE_DIRECTORY ${root})
   file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${name} ${root}/${name} SYMBOLIC)

@@ -1,13 +1,15 @@
 // Fuzzes a whole run in memory: the first byte selects the rules (bit i
-// enables rule A+i), the rest is the input file. A net that reads must stay
-// consistent through the reduction, the indexed engine must do exactly what
-// the reference scans do, and a written net must read back with the arcs
-// the reduction left.
+// enables rule A+i); when its bit 6 is set, the second byte picks names to
+// keep (see kept_names_of); the rest is the input file. A net that reads
+// must stay consistent through the reduction and keep its kept nodes, the
+// indexed engine must do exactly what the reference scans do, and a written
+// net must read back with the arcs the reduction left.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -48,6 +50,31 @@ std::vector<Arc> arcs_of(const NetModel& model) {
   return arcs;
 }
 
+// The names a keep byte picks: about one in 2 to 9 (its top three bits),
+// drawn from a generator seeded with its low five bits.
+KeptNames kept_names_of(uint8_t byte, const NetModel& model) {
+  std::mt19937_64 draw(byte & 31);
+  const unsigned one_in = 2 + (byte >> 5);
+  KeptNames kept;
+  for (NameId name = 0; name < model.names.size(); ++name)
+    if (draw() % one_in == 0) kept.insert(name);
+  return kept;
+}
+
+// Whether every kept node of `before` is a node of the same kind in
+// `after`.
+bool kept_survive(const NetModel& before, const NetModel& after,
+                  const KeptNames& kept) {
+  for (NameId name = 0; name < before.names.size(); ++name) {
+    if (!kept.contains(name)) continue;
+    if (before.p_map.contains(name) && !after.p_map.contains(name))
+      return false;
+    if (before.t_map.contains(name) && !after.t_map.contains(name))
+      return false;
+  }
+  return true;
+}
+
 // What a run leaves: its log, the net and every aggregate.
 std::string outcome(const NetModel& model, const std::string& log) {
   std::string text = log;
@@ -84,8 +111,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   RuleSet rules;
   for (size_t i = 0; i < kRuleCount; ++i) rules.enabled[i] = (data[0] >> i) & 1;
-  const std::string_view bytes(reinterpret_cast<const char*>(data) + 1,
-                               size - 1);
+  const bool keeps = (data[0] & 0x40) != 0;
+  if (keeps && size < 2) return 0;
+  const size_t skipped = keeps ? 2 : 1;
+  const std::string_view bytes(reinterpret_cast<const char*>(data) + skipped,
+                               size - skipped);
 
   XmlDocument input;
   if (!load_xml_string(bytes, input).ok()) return 0;
@@ -93,20 +123,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InputNet read;
   if (!read_net_document(input, model, &read).ok()) return 0;
 
+  const KeptNames kept = keeps ? kept_names_of(data[1], model) : KeptNames{};
   // The scans walk every node per step (rules C and D every pair), so the
   // comparison is kept to nets they get through quickly.
-  NetModel by_scans;
+  const NetModel before = model;
   const bool compare = model.names.size() <= 2000;
-  if (compare) by_scans = model;
 
   std::ostringstream log;
-  const ReductionReport report = run_reduction(model, rules, 2000000, &log);
-  if (!report.faults.empty()) std::abort();
+  const ReductionReport report =
+      run_reduction(model, {.rules = rules, .log = &log, .keep = kept});
+  if (!report.faults.empty() || !kept_survive(before, model, kept))
+    std::abort();
   const std::vector<Arc> arcs = arcs_of(model);
   if (compare) {
+    NetModel by_scans = before;
     std::ostringstream scans_log;
-    const ReductionReport scans =
-        run_reduction_reference(by_scans, rules, 2000000, &scans_log);
+    const ReductionReport scans = run_reduction_reference(
+        by_scans, {.rules = rules, .log = &scans_log, .keep = kept});
     if (scans.applied != report.applied || !scans.faults.empty() ||
         outcome(by_scans, scans_log.str()) != outcome(model, log.str()))
       std::abort();

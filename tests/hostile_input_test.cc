@@ -270,7 +270,7 @@ TEST(HostileInputTest, InputChangedBetweenReadingAndWriting) {
     NetModel model;
     InputNet input;
     ASSERT_TRUE(read_net(dir.file("net.xml"), model, input).ok());
-    run_reduction(model, RuleSet::all(), 100, nullptr);
+    run_reduction(model, {.max_steps = 100});
     if (c.replacement == nullptr) {
       std::remove(dir.file("net.xml").c_str());
     } else {

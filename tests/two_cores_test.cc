@@ -34,8 +34,8 @@ Outcome run(const XmlDocument& doc, TwoCores cores) {
   result.net = dump_net(model);
   result.aggregates = dump_aggregates(model);
   std::ostringstream log;
-  run_reduction(model, RuleSet::all(), 2000000, &log,
-                /*known_closed_and_mirrored=*/true, cores);
+  run_reduction(
+      model, {.log = &log, .cores = cores, .known_closed_and_mirrored = true});
   result.log = log.str();
   result.reduced = dump_net(model);
   result.reduced_aggregates = dump_aggregates(model);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <memory>
 #include <optional>
@@ -76,13 +77,22 @@ std::string resolve_links(std::string path) {
 }
 
 bool is_readable_regular_file(const std::string& path) {
+  return readable_regular_file_error(path) == 0;
+}
+
+int readable_regular_file_error(const std::string& path) {
   // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return errno;
   struct stat st;
-  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  int error = 0;
+  if (fstat(fd, &st) != 0) {
+    error = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? EISDIR : -1;
+  }
   close(fd);
-  return regular;
+  return error;
 }
 
 bool same_file(const std::string& a, const std::string& b) {

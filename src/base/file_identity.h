@@ -10,6 +10,10 @@ namespace marovel {
 
 // True when `path` is an existing regular file that opens for reading.
 bool is_readable_regular_file(const std::string& path);
+// The same check, saying why not: 0 when it passes, else the errno of the
+// failed open (ENOENT, EACCES...), EISDIR for a folder, or -1 for another
+// kind of file (a FIFO, a device).
+int readable_regular_file_error(const std::string& path);
 
 // True when both paths name one file: the same text, one existing file
 // (through links or not), or, for a path that names nothing yet, the same

@@ -48,25 +48,33 @@ void sync_folder(const std::string& folder) {
 // temporary name and moving it over the target; they wait for the move.
 class SignalsHeld {
  public:
-  SignalsHeld() {
+  explicit SignalsHeld(SafeFile::Signals signals)
+      : active_(signals == SafeFile::Signals::kGuard) {
+    if (!active_) return;
     sigset_t held;
     sigemptyset(&held);
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP})
       sigaddset(&held, signal_number);
     pthread_sigmask(SIG_BLOCK, &held, &previous_);
   }
-  ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  ~SignalsHeld() {
+    if (active_) pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
   SignalsHeld(const SignalsHeld&) = delete;
   SignalsHeld& operator=(const SignalsHeld&) = delete;
 
  private:
+  bool active_;
   sigset_t previous_;
 };
 
 }  // namespace
 
-SafeFile::SafeFile(const std::string& path, Staging staging)
-    : path_(path), target_(resolve_links(path)), folder_(folder_of(target_)) {
+SafeFile::SafeFile(const std::string& path, Staging staging, Signals signals)
+    : path_(path),
+      signals_(signals),
+      target_(resolve_links(path)),
+      folder_(folder_of(target_)) {
   if (const std::optional<int> fd = stream_descriptor(target_)) {
     fd_ = fcntl(*fd, F_DUPFD_CLOEXEC, 0);
     if (fd_ < 0) fail(errno);
@@ -113,11 +121,11 @@ void SafeFile::open_staging(Staging staging) {
     temp_path_ = temp_name(folder_);
     // Held, so that no signal falls between creating the file and
     // registering it for removal.
-    SignalsHeld held;
+    SignalsHeld held(signals_);
     fd_ =
         open(temp_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
-      cleanup_ = remove_on_signal(temp_path_);
+      if (signals_ == Signals::kGuard) cleanup_ = remove_on_signal(temp_path_);
       return;
     }
     if (errno != EEXIST) break;
@@ -132,6 +140,7 @@ SafeFile::~SafeFile() {
 }
 
 void SafeFile::fail(int error) {
+  error_number_ = error;
   error_ = "cannot write '" + path_ +
            "': " + (error != 0 ? std::strerror(error) : "the write failed");
 }
@@ -155,7 +164,7 @@ bool SafeFile::link_unnamed() {
       return 0;
     return errno;
   };
-  SignalsHeld held;
+  SignalsHeld held(signals_);
   // A target that is not there yet takes the file's name at once.
   int error = link_as(target_);
   if (error == 0) return true;

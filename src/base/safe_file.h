@@ -4,7 +4,8 @@
 // that a run killed at any moment, even by SIGKILL, leaves the old file
 // whole or the new one whole and nothing else. Where the file system has no
 // unnamed files, a short hidden name in the target's folder serves, and
-// SIGINT, SIGTERM and SIGHUP remove it before the process dies of them.
+// SIGINT, SIGTERM and SIGHUP remove it before the process dies of them
+// (unless the file leaves the process's signals alone, as a library must).
 // Concurrent writers of one target leave one of their files, whole.
 //
 // A target that exists and is not a regular file (a FIFO, a terminal,
@@ -28,11 +29,19 @@ class SafeFile {
     kUnnamed,  // an unnamed file where the system has them, else kNamed
     kNamed,    // a hidden file beside the target
   };
+  // Whether the file may use the process's signal handling. kGuard: a
+  // hidden file is removed by SIGINT, SIGTERM and SIGHUP (handlers are
+  // installed for them), and those signals wait while the file moves over
+  // the target. kLeaveAlone, for code that does not own the process (the
+  // library): no handler is installed and no signal is blocked, so such a
+  // signal, at the wrong moment, may leave a hidden file behind.
+  enum class Signals { kGuard, kLeaveAlone };
 
   // Opens the file to write; a failure shows in commit(), and meanwhile the
   // stream takes and drops whatever is written to it.
   explicit SafeFile(const std::string& path,
-                    Staging staging = Staging::kUnnamed);
+                    Staging staging = Staging::kUnnamed,
+                    Signals signals = Signals::kGuard);
   ~SafeFile();  // discards unless committed
   SafeFile(const SafeFile&) = delete;
   SafeFile& operator=(const SafeFile&) = delete;
@@ -49,6 +58,8 @@ class SafeFile {
   // Why the last failure happened, one line that names the file as it was
   // given and the system's reason: "cannot write 'PATH': REASON".
   const std::string& error() const { return error_; }
+  // The system's error number of that failure, or 0 when it gave none.
+  int error_number() const { return error_number_; }
 
  private:
   enum class Mode { kDirect, kUnnamed, kNamed };
@@ -58,7 +69,8 @@ class SafeFile {
   void fail(int error);
   void close_descriptor();
 
-  std::string path_;    // as given, for messages
+  std::string path_;  // as given, for messages
+  Signals signals_;
   std::string target_;  // the path after following symbolic links
   std::string folder_;  // the target's folder
   Mode mode_ = Mode::kDirect;
@@ -68,6 +80,7 @@ class SafeFile {
   std::unique_ptr<__gnu_cxx::stdio_filebuf<char>> buffer_;
   std::ostream stream_{nullptr};
   std::string error_;
+  int error_number_ = 0;
   bool done_ = false;
 };
 

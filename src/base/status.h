@@ -1,7 +1,8 @@
 // The outcome of an operation that can fail, carried up to the entry point,
 // which alone prints it and chooses the exit status. A failure holds the text
 // meant for the user (one of the system's own messages) and, where a library
-// or the system said why, that text as well.
+// or the system said why, that text as well, with the system's error number
+// when there is one.
 #ifndef MAROVEL_BASE_STATUS_H_
 #define MAROVEL_BASE_STATUS_H_
 
@@ -21,8 +22,9 @@ class [[nodiscard]] Status {
   };
 
   Status() = default;  // ok
-  static Status error(Code code, std::string message, std::string detail = {}) {
-    return Status(code, std::move(message), std::move(detail));
+  static Status error(Code code, std::string message, std::string detail = {},
+                      int system_error = 0) {
+    return Status(code, std::move(message), std::move(detail), system_error);
   }
 
   bool ok() const { return code_ == Code::kOk; }
@@ -31,14 +33,20 @@ class [[nodiscard]] Status {
   const std::string& message() const { return message_; }
   // What a library or the system said, for the log; may be empty.
   const std::string& detail() const { return detail_; }
+  // The errno behind a failure of the system, or 0.
+  int system_error() const { return system_error_; }
 
  private:
-  Status(Code code, std::string message, std::string detail)
-      : code_(code), message_(std::move(message)), detail_(std::move(detail)) {}
+  Status(Code code, std::string message, std::string detail, int system_error)
+      : code_(code),
+        message_(std::move(message)),
+        detail_(std::move(detail)),
+        system_error_(system_error) {}
 
   Code code_ = Code::kOk;
   std::string message_;
   std::string detail_;
+  int system_error_ = 0;
 };
 
 }  // namespace marovel

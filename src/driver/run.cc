@@ -18,6 +18,7 @@
 #include "model/net_model.h"
 #include "model/net_summary.h"
 #include "netfile/input_net.h"
+#include "netfile/net_file.h"
 #include "reader/net_reader.h"
 #include "reduce/reducer.h"
 #include "writer/net_writer.h"
@@ -64,13 +65,6 @@ void report(const Status& status, std::ostream& out, std::ostream& err) {
   }
 }
 
-// A PNML document's root, `pnml` with or without a namespace prefix.
-bool is_pnml_root(std::string_view name) {
-  const size_t colon = name.find(':');
-  return (colon == std::string_view::npos ? name : name.substr(colon + 1)) ==
-         "pnml";
-}
-
 double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
       .count();
@@ -114,10 +108,13 @@ int run_phases(Settings& settings, const std::string& input_path,
 
   phase = Phase::kReduce;
   start = Clock::now();
-  const ReductionReport reduction =
-      run_reduction(model, settings.rules, settings.max_steps,
-                    settings.log_enabled ? &settings.reduction_log : nullptr,
-                    /*known_closed_and_mirrored=*/true);
+  ReductionSettings reduction_settings;
+  reduction_settings.rules = settings.rules;
+  reduction_settings.max_steps = settings.max_steps;
+  reduction_settings.log =
+      settings.log_enabled ? &settings.reduction_log : nullptr;
+  reduction_settings.known_closed_and_mirrored = true;
+  const ReductionReport reduction = run_reduction(model, reduction_settings);
   summary.reduce_seconds = seconds_since(start);
   for (const ReductionReport::Fault& fault : reduction.faults)
     out << fault_message(fault);

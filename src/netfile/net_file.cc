@@ -26,6 +26,12 @@ const ListFacts& facts(NetList list) {
 
 }  // namespace
 
+bool is_pnml_root(std::string_view name) {
+  const size_t colon = name.find(':');
+  return (colon == std::string_view::npos ? name : name.substr(colon + 1)) ==
+         "pnml";
+}
+
 std::string_view list_element_name(NetList list) { return facts(list).element; }
 
 const char* list_fault_message(NetList list, ListFault fault) {

@@ -16,6 +16,10 @@ namespace marovel {
 
 inline constexpr std::string_view kNetRoot = "petrinet";
 
+// Whether a root of that name is a PNML document's, `pnml` with or without
+// a namespace prefix: a file to convert with pnml2net first.
+bool is_pnml_root(std::string_view name);
+
 enum class NetList { kPlaces, kTransitions, kEdges };
 
 // "placelist", "transitionlist" or "edgelist".

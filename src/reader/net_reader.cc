@@ -222,26 +222,46 @@ class NetBuilder final : public ScanReceiver {
 // the threshold's worth is parsed on one core and built on the other.
 constexpr size_t kBytesPerItem = 32;
 
+// Reads what `parse` delivers to the scanner it is given, adding every
+// byte it reads to the digest; `bytes` is the input's size, for the choice
+// of cores and the store's room.
+template <typename Parse>
+Status read_parsed(size_t bytes, NetModel& model, InputNet& input,
+                   TwoCores cores, const Parse& parse) {
+  // The members' tokens are fewer bytes than the file's text of them.
+  input.store.reserve(bytes);
+  NetBuilder builder(input, model, cores.worth(bytes / kBytesPerItem), cores);
+  NetFileScanner scanner(input, &builder);
+  ContentDigest digest;
+  if (const Status parsed = parse(scanner, digest); !parsed.ok()) {
+    builder.abandon();
+    return Status::error(Status::Code::kIoError, "Can't open input file\n",
+                         parsed.message(), parsed.system_error());
+  }
+  scanner.finish();
+  input.digest = digest.value();
+  return builder.finish();
+}
+
 }  // namespace
 
 Status read_net(const std::string& path, NetModel& model, InputNet& input,
                 TwoCores cores) {
   struct stat info;
   const size_t bytes = stat(path.c_str(), &info) == 0 ? info.st_size : 0;
-  // The members' tokens are fewer bytes than the file's text of them.
-  input.store.reserve(bytes);
-  NetBuilder builder(input, model, cores.worth(bytes / kBytesPerItem), cores);
-  NetFileScanner scanner(input, &builder);
-  ContentDigest digest;
-  if (const Status parsed = parse_xml_file(path, scanner, &digest);
-      !parsed.ok()) {
-    builder.abandon();
-    return Status::error(Status::Code::kIoError, "Can't open input file\n",
-                         parsed.message());
-  }
-  scanner.finish();
-  input.digest = digest.value();
-  return builder.finish();
+  return read_parsed(bytes, model, input, cores,
+                     [&](NetFileScanner& scanner, ContentDigest& digest) {
+                       return parse_xml_file(path, scanner, &digest);
+                     });
+}
+
+Status read_net_bytes(std::string_view bytes, NetModel& model, InputNet& input,
+                      TwoCores cores) {
+  return read_parsed(bytes.size(), model, input, cores,
+                     [&](NetFileScanner& scanner, ContentDigest& digest) {
+                       digest.add(bytes);
+                       return parse_xml_string(bytes, scanner);
+                     });
 }
 
 Status read_net_document(const XmlDocument& doc, NetModel& model,

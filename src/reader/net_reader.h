@@ -6,6 +6,7 @@
 #define MAROVEL_READER_NET_READER_H_
 
 #include <string>
+#include <string_view>
 
 #include "base/status.h"
 #include "base/two_cores.h"
@@ -19,9 +20,13 @@ namespace marovel {
 // whole: the parse and the building of the model go on at once, on two
 // cores when `cores` finds the file worth it. A file that cannot be loaded
 // fails with "Can't open input file\n" and the XML layer's reason as the
-// detail.
+// detail, and the system's error number when the file could not be read.
 Status read_net(const std::string& path, NetModel& model, InputNet& input,
                 TwoCores cores = {});
+
+// Reads a net file's bytes held in memory, as read_net() reads a file.
+Status read_net_bytes(std::string_view bytes, NetModel& model, InputNet& input,
+                      TwoCores cores = {});
 
 }  // namespace marovel
 

@@ -50,14 +50,14 @@ void MatchIndex::walk_ahead(NodeKind kind, Visit visit) const {
 }
 
 MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules,
-                       TwoCores cores)
-    : model_(model), rules_(rules) {
+                       const KeptNames& kept, TwoCores cores)
+    : model_(model), rules_(rules), kept_(kept) {
   for_each_rule([&](auto rule) {
     using R = typename decltype(rule)::type;
     if (!rules_[kRuleOf<R>]) return;
     if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
-      candidates<R>() =
-          TwinGroups(model.names.size(), model.nodes(R::kCandidate).size());
+      candidates<R>() = TwinGroups(model.names.size(),
+                                   model.nodes(R::kCandidate).size(), &kept_);
     } else {
       candidates<R>() = CandidateQueue(model.names.size());
     }
@@ -73,7 +73,7 @@ MatchIndex::MatchIndex(const NetModel& model, const RuleSet& rules,
         if (R::kCandidate != kind || !rules_[kRuleOf<R>]) return;
         if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
           candidates<R>().add(name, node);
-        } else if (R::at(model_, name)) {
+        } else if (R::at(model_, name, kept_)) {
           candidates<R>().insert(name);
         }
       });
@@ -94,7 +94,7 @@ void MatchIndex::offer(NodeKind kind, NameId name) {
       if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
         if (const NetNode* node = model_.nodes(R::kCandidate).find(candidate))
           candidates<R>().add(candidate, *node);
-      } else if (R::at(model_, candidate)) {
+      } else if (R::at(model_, candidate, kept_)) {
         candidates<R>().insert(candidate);
       }
     });

@@ -18,6 +18,7 @@
 #include "base/two_cores.h"
 #include "model/net_model.h"
 #include "reduce/candidate_queue.h"
+#include "reduce/kept_names.h"
 #include "reduce/rule.h"
 #include "reduce/rule_set.h"
 #include "reduce/rule_table.h"
@@ -28,11 +29,14 @@ namespace marovel {
 
 class MatchIndex {
  public:
-  // Indexes the candidates of the enabled rules; on a large net the places
-  // and the transitions are walked on both cores when `cores` says so.
+  // Indexes the candidates of the enabled rules, passing over the matches
+  // that would erase a node `kept` names; on a large net the places and
+  // the transitions are walked on both cores when `cores` says so.
   // REQUIRES: `model` is closed and mirrored, outlives the index and
-  // changes only through the steps reported to it.
-  MatchIndex(const NetModel& model, const RuleSet& rules, TwoCores cores = {});
+  // changes only through the steps reported to it; `kept` outlives the
+  // index and does not change.
+  MatchIndex(const NetModel& model, const RuleSet& rules, const KeptNames& kept,
+             TwoCores cores = {});
 
   // The match R's scan would return: the first node in name order at which
   // R::at() finds one. Drops candidates found stale on the way, hence not
@@ -79,8 +83,14 @@ class MatchIndex {
 
   const NetModel& model_;
   RuleSet rules_;
+  const KeptNames& kept_;
   // A queue holds a superset of the candidates that match: every node that
   // matches is held; one that no longer does leaves when a search meets it.
+  // A candidate whose match would erase a kept node is no match: what it
+  // would erase changes only with the bags its at() reads (for_dependents()
+  // offers it again then) or as a fusion hands an erased node's record to
+  // a survivor, which puts the survivor's name where the erased one was:
+  // neither lets a candidate passed over for a kept node match unoffered.
   typename PerRule<RuleTable>::type candidates_;
 };
 
@@ -96,7 +106,7 @@ std::optional<typename R::Match> MatchIndex::find() {
     CandidateQueue& queue = candidates<R>();
     while (!queue.empty()) {
       const NameId first = queue.smallest();
-      if (auto match = R::at(model_, first)) return match;
+      if (auto match = R::at(model_, first, kept_)) return match;
       queue.erase(first);
     }
     return std::nullopt;

@@ -1,13 +1,14 @@
 // The indexed engine against the reference scans: for many generated nets
-// of every family, every rule's indexed search must return what its scan
-// returns at every step, the footprint check must agree with the full
-// closure check, and whole runs must leave the same log, messages, net and
-// aggregates.
+// of every family, with and without kept names, every rule's indexed search
+// must return what its scan returns at every step, the footprint check must
+// agree with the full closure check, and whole runs must leave the same log,
+// messages, net and aggregates.
 #include "reduce/match_index.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ namespace {
 using bench::Family;
 using testing::dump_aggregates;
 using testing::dump_net;
+using testing::kept_survive;
 using testing::make_net;
 using testing::mirrored_and_closed;
 
@@ -73,8 +75,9 @@ template <typename Match>
 // full check. Applies the first match like the reducer does.
 ::testing::AssertionResult agrees_step_by_step(NetModel model,
                                                const RuleSet& rules,
-                                               int max_steps) {
-  MatchIndex index(model, rules);
+                                               int max_steps,
+                                               const KeptNames& kept = {}) {
+  MatchIndex index(model, rules, kept);
   StepFootprint footprint;
   for (int step = 0; step < max_steps; ++step) {
     ::testing::AssertionResult same = ::testing::AssertionSuccess();
@@ -84,9 +87,9 @@ template <typename Match>
       using R = typename decltype(rule)::type;
       if (!same || !rules[kRuleOf<R>]) return;
       const std::optional<typename R::Match> found = index.find<R>();
-      same = same_match(R::kLetter, found, scan<R>(model));
+      same = same_match(R::kLetter, found, scan<R>(model, kept));
       if (!same || !found || applied) return;
-      R::footprint(model, *found, footprint);
+      record_footprint<R>(model, *found, footprint);
       index.before_step(footprint);
       if (!R::apply(model, *found, FusionMoves::kSmallerIntoLarger)) {
         same = ::testing::AssertionFailure() << "the rule failed";
@@ -112,17 +115,14 @@ struct RunResult {
   bool stopped_at_limit;
 };
 
-// The indexed engine, deciding for itself whether the model allows it.
-ReductionReport indexed_run(NetModel& model, const RuleSet& rules,
-                            int32_t max_steps, std::ostream* log) {
-  return run_reduction(model, rules, max_steps, log);
-}
-
-RunResult run_with(ReductionReport (*engine)(NetModel&, const RuleSet&, int32_t,
-                                             std::ostream*),
-                   NetModel model, const RuleSet& rules, int32_t max_steps) {
+RunResult run_with(ReductionReport (*engine)(NetModel&,
+                                             const ReductionSettings&),
+                   NetModel model, const RuleSet& rules, int32_t max_steps,
+                   const KeptNames& kept = {}) {
   std::ostringstream log;
-  const ReductionReport report = engine(model, rules, max_steps, &log);
+  const ReductionReport report = engine(
+      model,
+      {.rules = rules, .max_steps = max_steps, .log = &log, .keep = kept});
   std::string faults;
   for (const ReductionReport::Fault& fault : report.faults)
     faults += fault_message(fault);
@@ -132,10 +132,11 @@ RunResult run_with(ReductionReport (*engine)(NetModel&, const RuleSet&, int32_t,
 }
 
 void expect_same_runs(const NetModel& model, const RuleSet& rules,
-                      int32_t max_steps) {
-  const RunResult indexed = run_with(&indexed_run, model, rules, max_steps);
+                      int32_t max_steps, const KeptNames& kept = {}) {
+  const RunResult indexed =
+      run_with(&run_reduction, model, rules, max_steps, kept);
   const RunResult reference =
-      run_with(&run_reduction_reference, model, rules, max_steps);
+      run_with(&run_reduction_reference, model, rules, max_steps, kept);
   EXPECT_EQ(indexed.log, reference.log);
   EXPECT_EQ(indexed.faults, reference.faults);
   EXPECT_EQ(indexed.applied, reference.applied);
@@ -173,6 +174,35 @@ TEST_P(GeneratedNetsTest, WholeRunsMatchTheReferenceRun) {
   }
 }
 
+// About one name in `one_in`, drawn from a generator seeded with `seed`.
+KeptNames some_names(const NetModel& model, uint64_t seed, uint64_t one_in) {
+  std::mt19937_64 draw(seed);
+  KeptNames kept;
+  for (NameId name = 0; name < model.names.size(); ++name)
+    if (draw() % one_in == 0) kept.insert(name);
+  return kept;
+}
+
+TEST_P(GeneratedNetsTest, KeptNamesAgreeWithScans) {
+  const uint64_t kOneIn[] = {2, 3, 5, 9, 1};
+  for (uint64_t seed = 0; seed < 150; ++seed) {
+    const NetModel model =
+        model_of(bench::generate_net(GetParam(), 10 + seed % 50, seed));
+    const KeptNames kept =
+        some_names(model, seed, kOneIn[seed % std::size(kOneIn)]);
+    for (size_t k = seed % 4; k < std::size(kRuleSets); k += 4) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", rules " + kRuleSets[k]);
+      const RuleSet rules = RuleSet::from_letters(kRuleSets[k]);
+      ASSERT_TRUE(agrees_step_by_step(model, rules, 100000, kept));
+      expect_same_runs(model, rules, 2000000, kept);
+      NetModel reduced = model;
+      run_reduction(reduced, {.rules = rules, .keep = kept});
+      ASSERT_TRUE(kept_survive(model, reduced, kept));
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, GeneratedNetsTest,
                          ::testing::ValuesIn(bench::kFamilies),
                          [](const ::testing::TestParamInfo<Family>& info) {
@@ -198,7 +228,7 @@ TEST_P(CandidacyUpdateTest, FollowsTheScans) {
   const NetModel model = make_net(c.arcs);
   EXPECT_TRUE(agrees_step_by_step(model, RuleSet::from_letters(c.rules), 1000));
   const RunResult indexed =
-      run_with(&indexed_run, model, RuleSet::from_letters(c.rules), 1000);
+      run_with(&run_reduction, model, RuleSet::from_letters(c.rules), 1000);
   EXPECT_EQ(indexed.log, c.log);
   EXPECT_EQ(run_with(&run_reduction_reference, model,
                      RuleSet::from_letters(c.rules), 1000)

@@ -23,9 +23,10 @@ struct ParallelFusion {
   static constexpr char kLetter = kKind == NodeKind::kPlace ? 'C' : 'D';
   static constexpr NodeKind kCandidate = kKind;
   static constexpr CandidateIndex kIndex = CandidateIndex::kTwinGroups;
-  // The kept node is the smallest name among the nodes that have a twin,
-  // the removed one the smallest of its twins. The shared neighbours may be
-  // one and the same.
+  // The kept node q is the smallest name among the nodes that have a twin
+  // the rule may erase, the removed one p the smallest such twin of q (see
+  // CandidateIndex::kTwinGroups). The shared neighbours may be one and the
+  // same.
   struct Match {
     NameId input;    // r for C, q for D
     NameId kept;     // q for C, r for D
@@ -34,16 +35,25 @@ struct ParallelFusion {
     friend bool operator==(const Match&, const Match&) = default;
   };
 
-  // Compares `name` with every node of its kind, in name order.
-  static std::optional<Match> at(const NetModel& model, NameId name) {
+  // Compares `name` with every node of its kind, in name order, and keeps
+  // `name` with the first twin that may go.
+  static std::optional<Match> at(const NetModel& model, NameId name,
+                                 const KeptNames& kept) {
     const NodeMap& nodes = model.nodes(kKind);
     const NetNode* node = nodes.find(name);
     if (node == nullptr || !is_twin_candidate(*node)) return std::nullopt;
     const uint64_t key = twin_key(*node);
-    for (const auto& [other, twin] : nodes)
-      if (other != name && is_twin_candidate(twin) && twin_key(twin) == key)
-        return from_key(model, key, name, other);
+    for (const auto& [other, twin] : nodes) {
+      if (other == name || !is_twin_candidate(twin) || twin_key(twin) != key)
+        continue;
+      const Match match = from_key(model, key, name, other);
+      if (kept.spares(erased(match).names())) return match;
+    }
     return std::nullopt;
+  }
+
+  static MatchNameIds erased(const Match& m) {
+    return {{m.removed}, {kKind}, 1};
   }
 
   // The index finds twins through their group, not through a neighbour.
@@ -70,12 +80,10 @@ struct ParallelFusion {
   static void footprint(const NetModel& model, const Match& match,
                         StepFootprint& footprint) {
     if constexpr (kKind == NodeKind::kPlace) {
-      footprint.erased_places.push_back(match.removed);
       footprint.touch_transition(model, match.input);
       if (match.output != match.input)
         footprint.touch_transition(model, match.output);
     } else {
-      footprint.erased_transitions.push_back(match.removed);
       footprint.touch_place(model, match.input);
       if (match.output != match.input)
         footprint.touch_place(model, match.output);

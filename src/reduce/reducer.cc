@@ -10,20 +10,31 @@
 
 namespace marovel {
 
-Reducer::Reducer(NetModel model, const RuleSet& rules, Engine engine,
-                 TwoCores cores)
-    : model_(std::move(model)), rules_(rules), engine_(engine), cores_(cores) {
+Reducer::Reducer(NetModel&& model, const RuleSet& rules, Engine engine,
+                 KeptNames kept, TwoCores cores)
+    : model_(std::move(model)),
+      rules_(rules),
+      engine_(engine),
+      kept_(std::move(kept)),
+      cores_(cores) {
   // The index finds neighbours through bags, which needs a closed and
   // mirrored model.
   assert(engine != Engine::kIndexed || is_closed_and_mirrored(model_));
-  if (engine_ == Engine::kIndexed)
-    index_ = std::make_unique<MatchIndex>(model_, rules_, cores_);
+  if (engine_ == Engine::kIndexed) {
+    try {
+      index_ = std::make_unique<MatchIndex>(model_, rules_, kept_, cores_);
+    } catch (...) {
+      // Building the index only reads the model.
+      model = std::move(model_);
+      throw;
+    }
+  }
 }
 
 template <typename R>
 std::optional<typename R::Match> Reducer::find() {
   if (index_) return index_->find<R>();
-  return scan<R>(model_);
+  return scan<R>(model_, kept_);
 }
 
 Reducer::Step Reducer::step() {
@@ -37,7 +48,7 @@ Reducer::Step Reducer::step() {
     if (index_) {
       // The footprint is read off the model before the application
       // changes it, so that the index can let go of what is erased.
-      R::footprint(model_, *match, footprint_);
+      record_footprint<R>(model_, *match, footprint_);
       index_->before_step(footprint_);
     }
     const FusionMoves moves = index_ ? FusionMoves::kSmallerIntoLarger
@@ -102,17 +113,50 @@ std::string fault_message(const ReductionReport::Fault& fault) {
   return "\nNet inconsistent on step " + std::to_string(fault.step) + "\n";
 }
 
+void StepObserver::applied(const Application&, const NetModel&) {}
+void StepObserver::progress(uint64_t) {}
+
 namespace {
 
-ReductionReport run_steps(NetModel& model, const RuleSet& rules,
-                          int32_t max_steps, std::ostream* reduction_log,
-                          Engine engine, TwoCores cores) {
+// Puts the reducer's model back into the caller's on every way out of a
+// run: as the last step left it, or empty when a step failed half done.
+class ModelReturn {
+ public:
+  ModelReturn(NetModel& model, Reducer& reducer)
+      : model_(model), reducer_(reducer) {}
+  ModelReturn(const ModelReturn&) = delete;
+  ModelReturn& operator=(const ModelReturn&) = delete;
+  ~ModelReturn() {
+    if (step_done_) {
+      model_ = reducer_.release();
+    } else {
+      model_ = NetModel();
+    }
+  }
+
+  // Around each step, so that an exception from within it is told from
+  // one after it.
+  void step_begins() { step_done_ = false; }
+  void step_ends() { step_done_ = true; }
+
+ private:
+  NetModel& model_;
+  Reducer& reducer_;
+  bool step_done_ = true;
+};
+
+ReductionReport run_steps(NetModel& model, const ReductionSettings& settings,
+                          Engine engine) {
   ReductionReport report;
   report.stopped_at_limit = true;
-  if (max_steps <= 0) return report;
-  Reducer reducer(std::move(model), rules, engine, cores);
-  for (int32_t step = 0; step < max_steps; ++step) {
+  if (settings.max_steps <= 0) return report;
+  Reducer reducer(std::move(model), settings.rules, engine, settings.keep,
+                  settings.cores);
+  ModelReturn model_return(model, reducer);
+  for (int32_t step = 0; step < settings.max_steps; ++step) {
+    model_return.step_begins();
     const Reducer::Step done = reducer.step();
+    model_return.step_ends();
     using Fault = ReductionReport::Fault;
     if (done.missing_place)
       report.faults.push_back({Fault::Kind::kMissingPlace, step});
@@ -123,30 +167,33 @@ ReductionReport run_steps(NetModel& model, const RuleSet& rules,
       break;
     }
     ++report.applied[done.applied->rule.index];
-    write_log_line(reduction_log, *done.applied, reducer.model().names);
+    write_log_line(settings.log, *done.applied, reducer.model().names);
+    if (StepObserver* observer = settings.observer) {
+      observer->applied(*done.applied, reducer.model());
+      const uint64_t applications = uint64_t(step) + 1;
+      if (applications % StepObserver::kProgressInterval == 0)
+        observer->progress(applications);
+    }
   }
   if (report.stopped_at_limit) report.exhausted_at_limit = !reducer.can_step();
-  model = reducer.release();
   return report;
 }
 
 }  // namespace
 
-ReductionReport run_reduction(NetModel& model, const RuleSet& rules,
-                              int32_t max_steps, std::ostream* reduction_log,
-                              bool known_closed_and_mirrored, TwoCores cores) {
-  assert(!known_closed_and_mirrored || is_closed_and_mirrored(model));
-  const bool indexed = max_steps > 0 && (known_closed_and_mirrored ||
-                                         is_closed_and_mirrored(model));
-  return run_steps(model, rules, max_steps, reduction_log,
-                   indexed ? Engine::kIndexed : Engine::kReference, cores);
+ReductionReport run_reduction(NetModel& model,
+                              const ReductionSettings& settings) {
+  assert(!settings.known_closed_and_mirrored || is_closed_and_mirrored(model));
+  const bool indexed =
+      settings.max_steps > 0 &&
+      (settings.known_closed_and_mirrored || is_closed_and_mirrored(model));
+  return run_steps(model, settings,
+                   indexed ? Engine::kIndexed : Engine::kReference);
 }
 
-ReductionReport run_reduction_reference(NetModel& model, const RuleSet& rules,
-                                        int32_t max_steps,
-                                        std::ostream* reduction_log) {
-  return run_steps(model, rules, max_steps, reduction_log, Engine::kReference,
-                   TwoCores{});
+ReductionReport run_reduction_reference(NetModel& model,
+                                        const ReductionSettings& settings) {
+  return run_steps(model, settings, Engine::kReference);
 }
 
 }  // namespace marovel

@@ -15,6 +15,7 @@
 
 #include "base/two_cores.h"
 #include "model/net_model.h"
+#include "reduce/kept_names.h"
 #include "reduce/match_index.h"
 #include "reduce/rule.h"
 #include "reduce/rule_set.h"
@@ -32,10 +33,11 @@ enum class Engine { kIndexed, kReference };
 
 class Reducer {
  public:
-  // Takes over `model`. REQUIRES: for kIndexed, the model is closed and
-  // mirrored.
-  Reducer(NetModel model, const RuleSet& rules, Engine engine,
-          TwoCores cores = {});
+  // Takes over `model`, of which no step erases a node `kept` names. Should
+  // the index not fit in memory, throws std::bad_alloc and leaves `model`
+  // as it was. REQUIRES: for kIndexed, the model is closed and mirrored.
+  Reducer(NetModel&& model, const RuleSet& rules, Engine engine,
+          KeptNames kept = {}, TwoCores cores = {});
   Reducer(const Reducer&) = delete;
   Reducer& operator=(const Reducer&) = delete;
 
@@ -49,7 +51,9 @@ class Reducer {
     bool consistent = true;
   };
   // One step. Once a step leaves the model inconsistent, the index can no
-  // longer be trusted and the reference scans take over.
+  // longer be trusted and the reference scans take over. Should memory run
+  // out (std::bad_alloc), the step may be left half done: the model is then
+  // fit only to be destroyed.
   Step step();
 
   // Whether a step would apply a rule now; changes nothing.
@@ -66,6 +70,7 @@ class Reducer {
   NetModel model_;
   RuleSet rules_;
   Engine engine_;
+  KeptNames kept_;
   TwoCores cores_;
   std::unique_ptr<MatchIndex> index_;  // for kIndexed
   StepFootprint footprint_;
@@ -102,21 +107,56 @@ std::string fault_message(const ReductionReport::Fault& fault);
 // run's limit.
 std::string stopped_text(const ReductionReport& report, int32_t max_steps);
 
-// Reduces `model` in place, for at most `max_steps` steps (none when it is
-// 0 or less). Each application writes its line to `reduction_log` unless
-// that is null. The indexed engine serves when the model is closed and
-// mirrored: `known_closed_and_mirrored` spares that check for a model known
-// to be so (every model the reader returns); otherwise the reference scans
-// serve.
-ReductionReport run_reduction(NetModel& model, const RuleSet& rules,
-                              int32_t max_steps, std::ostream* reduction_log,
-                              bool known_closed_and_mirrored = false,
-                              TwoCores cores = {});
+// Follows a run application by application, for callers other than the
+// reduction log. An exception thrown by either member stops the run and
+// propagates out of run_reduction, the model left as after the last
+// application.
+class StepObserver {
+ public:
+  // The applications between two calls of progress().
+  static constexpr uint64_t kProgressInterval = 4096;
+
+  virtual ~StepObserver() = default;
+  // After each application, in the order of the log, with the model it
+  // left.
+  virtual void applied(const Application& application, const NetModel& model);
+  // After the applied() of every kProgressInterval-th application, with
+  // the number of applications so far.
+  virtual void progress(uint64_t applications);
+};
+
+// --steps' default.
+inline constexpr int32_t kDefaultMaxSteps = 2000000;
+
+// How a run goes.
+struct ReductionSettings {
+  RuleSet rules = RuleSet::all();
+  // At most this many steps; none when it is 0 or less.
+  int32_t max_steps = kDefaultMaxSteps;
+  // Each application writes its line here, unless it is null.
+  std::ostream* log = nullptr;
+  // The names of the nodes no rule may erase.
+  KeptNames keep = {};
+  // Told of each application, unless it is null.
+  StepObserver* observer = nullptr;
+  TwoCores cores = {};
+  // The indexed engine serves when the model is closed and mirrored; this
+  // spares that check for a model known to be so (every model the reader
+  // returns). Otherwise the reference scans serve.
+  bool known_closed_and_mirrored = false;
+};
+
+// Reduces `model` in place as `settings` say. An exception from the log's
+// stream or the observer leaves `model` as after the last application.
+// Should memory run out (std::bad_alloc) while the index is built, `model`
+// is left as it was; during a step, which may then be half done, `model` is
+// left empty (no names, no nodes).
+ReductionReport run_reduction(NetModel& model,
+                              const ReductionSettings& settings);
 
 // The same run with the reference scans, whatever the model.
-ReductionReport run_reduction_reference(NetModel& model, const RuleSet& rules,
-                                        int32_t max_steps,
-                                        std::ostream* reduction_log);
+ReductionReport run_reduction_reference(NetModel& model,
+                                        const ReductionSettings& settings);
 
 }  // namespace marovel
 

@@ -11,6 +11,7 @@
 #include <span>
 
 #include "model/net_model.h"
+#include "reduce/kept_names.h"
 #include "reduce/step_footprint.h"
 
 namespace marovel {
@@ -21,8 +22,8 @@ struct Rule {
   friend bool operator==(Rule, Rule) = default;
 };
 
-// The name ids of the nodes one application involves, in the order of its
-// log line, with their kinds.
+// The name ids of some nodes of one application, with their kinds: those of
+// its log line, in that order, or those it erases.
 struct MatchNameIds {
   std::array<NameId, 4> ids{};
   std::array<NodeKind, 4> kinds{};
@@ -54,8 +55,11 @@ enum class CandidateIndex {
   // after each step, whose stale members leave when a search meets them.
   kQueue,
   // Groups of twins: the nodes with one input and one output arc of weight
-  // 1, grouped by that pair of neighbours (twin_groups.h). The rule matches
-  // the smallest node that has a twin, with the smallest of its twins.
+  // 1, grouped by that pair of neighbours (twin_groups.h). A match keeps a
+  // node q and erases a twin p of q; at() at q looks through q's twins in
+  // name order. The rule's first match is thus the smallest q that has a
+  // twin p it may erase, with the smallest such p: without kept names, the
+  // smallest node that has a twin with the smallest of its twins.
   kTwinGroups,
 };
 
@@ -65,7 +69,7 @@ enum class CandidateIndex {
 template <typename R>
 concept ReductionRule = std::equality_comparable<typename R::Match> &&
     requires(const NetModel& model, NetModel& changed, NodeKind kind,
-             NameId name, const typename R::Match& match,
+             NameId name, const KeptNames& kept, const typename R::Match& match,
              StepFootprint& footprint, FusionMoves moves, void (*offer)(NameId),
              const NetNode& node) {
   // The letter that names the rule on the command line and in the
@@ -75,18 +79,26 @@ concept ReductionRule = std::equality_comparable<typename R::Match> &&
   { R::kCandidate } -> std::convertible_to<NodeKind>;
   // How the match index keeps the candidates.
   { R::kIndex } -> std::convertible_to<CandidateIndex>;
-  // Whether the rule can apply at that candidate: its match, or none.
-  // The reference scan calls it on every node of kCandidate in name
-  // order; the first match is the rule's.
-  { R::at(model, name) } -> std::same_as<std::optional<typename R::Match>>;
+  // Whether the rule can apply at that candidate: its first match there,
+  // in the rule's order, whose application erases no node of `kept`
+  // (kept.spares(erased(match))), or none. A match that would erase a kept
+  // node is passed over, never cut short. The reference scan calls it on
+  // every node of kCandidate in name order; the first match is the rule's.
+  {
+    R::at(model, name, kept)
+    } -> std::same_as<std::optional<typename R::Match>>;
+  // The nodes the application of the match erases, read off the match
+  // alone: what a kept name forbids, and the erased part of the footprint.
+  { R::erased(match) } -> std::same_as<MatchNameIds>;
   // Calls offer(candidate) for every candidate whose answer to at() may
   // change when the bags of node `name` (of `kind`) change: what the
   // index re-checks after a step, and the candidates a twin group lets
   // go of before the step.
   R::for_dependents(model, kind, name, offer);
-  // What applying the match will erase and touch, read off the model
-  // before it changes: the index lets go of the erased nodes and
-  // re-offers the touched ones, the closure check looks only at them.
+  // The surviving nodes that applying the match will touch, read off the
+  // model before it changes (record_footprint() adds the erased ones): the
+  // index lets go of the erased nodes and re-offers the touched ones, the
+  // closure check looks only at them.
   R::footprint(model, match, footprint);
   // Rewrites the model; false only when it cannot (a model that names a
   // node it lacks), and then the next rule gets the step.

@@ -87,12 +87,25 @@ void for_each_rule(F&& f) {
 }
 
 // The reference scan of rule R: the match at the first node of its
-// candidate kind, in name order, at which R::at() finds one.
+// candidate kind, in name order, at which R::at() finds one that erases no
+// kept node.
 template <typename R>
-std::optional<typename R::Match> scan(const NetModel& model) {
+std::optional<typename R::Match> scan(const NetModel& model,
+                                      const KeptNames& kept) {
   for (const auto& [name, node] : model.nodes(R::kCandidate))
-    if (auto match = R::at(model, name)) return match;
+    if (auto match = R::at(model, name, kept)) return match;
   return std::nullopt;
+}
+
+// Records into `footprint` what applying `match` will erase and touch, read
+// off the model before it changes.
+template <typename R>
+void record_footprint(const NetModel& model, const typename R::Match& match,
+                      StepFootprint& footprint) {
+  const MatchNameIds erased = R::erased(match);
+  for (size_t k = 0; k < erased.size; ++k)
+    footprint.erase(erased.kinds[k], erased.ids[k]);
+  R::footprint(model, match, footprint);
 }
 
 }  // namespace marovel

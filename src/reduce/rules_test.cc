@@ -1,6 +1,7 @@
 // The six rules driven through the reducer, one net per row: which lines
 // the log gets, which net and aggregates are left, and that the model stays
-// mirrored and closed after every single step, with either engine.
+// mirrored and closed and keeps its kept nodes after every single step, with
+// either engine.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -17,6 +18,7 @@ namespace {
 
 using testing::dump_aggregates;
 using testing::dump_net;
+using testing::kept_survive;
 using testing::make_net;
 using testing::mirrored_and_closed;
 
@@ -27,6 +29,8 @@ struct Case {
   std::vector<std::string> log;
   std::string net;         // as dump_net prints it
   std::string aggregates;  // as dump_aggregates prints it
+  // Names no rule may erase.
+  std::vector<std::string_view> keep = {};
 };
 
 const Case kCases[] = {
@@ -177,6 +181,126 @@ const Case kCases[] = {
      {"A:i,t,o reduced", "A:i,b,i reduced"},
      "places[] transitions[] arcs[]",
      "i{b i o t}"},
+    // Kept nodes. Rule A at t1 would erase p2; the search looks on to t2,
+    // whose application p2 survives and absorbs p3. t1 is then passed
+    // over for good.
+    {"SeriesPlacesPassOverKeptOutput",
+     {"p1>t1", "p2<t1", "p2>t2", "p3<t2"},
+     "ABCDEF",
+     {"A:p2,t2,p3 reduced"},
+     "places[p1 p2] transitions[t1] arcs[p1>t1 p2<t1]",
+     "p2{p2 p3 t2}",
+     {"p2"}},
+    {"SeriesPlacesPassOverKeptTransition",
+     {"p1>t1", "p2<t1", "p2>t2", "p3<t2"},
+     "A",
+     {"A:p2,t2,p3 reduced"},
+     "places[p1 p2] transitions[t1] arcs[p1>t1 p2<t1]",
+     "p2{p2 p3 t2}",
+     {"t1"}},
+    // The kept input place absorbs as it would unkept.
+    {"SeriesPlacesKeptInputAbsorbs",
+     {"p1>t1", "p2<t1", "p2>t2", "p3<t2"},
+     "A",
+     {"A:p1,t1,p2 reduced", "A:p1,t2,p3 reduced"},
+     "places[p1] transitions[] arcs[]",
+     "p1{p1 p2 p3 t1 t2}",
+     {"p1"}},
+    // Rule B at p0 would erase the kept t1.
+    {"SeriesTransitionsPassOverKeptOutput",
+     {"p1>t0", "p0<t0", "p0>t1", "p2<t1"},
+     "B",
+     {},
+     "places[p0 p1 p2] transitions[t0 t1] arcs[p0>t1 p0<t0 p1>t0 p2<t1]",
+     "",
+     {"t1"}},
+    // Rule A at t0 would erase the kept t0, rule B at p0 the kept p0: rule
+    // A at t1 fuses p2 into p0.
+    {"SeriesKeptOnBothSides",
+     {"p1>t0", "p0<t0", "p0>t1", "p2<t1"},
+     "ABCDEF",
+     {"A:p0,t1,p2 reduced"},
+     "places[p0 p1] transitions[t0] arcs[p0<t0 p1>t0]",
+     "p0{p0 p2 t1}",
+     {"p0", "t0"}},
+    // Each rule in turn would erase the kept node of an isolated loop,
+    // until one erases the other.
+    {"IsolatedLoopKeepsPlace",
+     {"P>T", "P<T"},
+     "ABCDEF",
+     {"F:T,P reduced"},
+     "places[P] transitions[] arcs[]",
+     "P{P T}",
+     {"P"}},
+    {"IsolatedLoopKeepsTransition",
+     {"P>T", "P<T"},
+     "ABCDEF",
+     {"E:T,P reduced"},
+     "places[] transitions[T] arcs[]",
+     "T{P T}",
+     {"T"}},
+    {"IsolatedLoopKeepsBoth",
+     {"P>T", "P<T"},
+     "ABCDEF",
+     {},
+     "places[P] transitions[T] arcs[P>T P<T]",
+     "",
+     {"P", "T"}},
+    // Twins: the kept node q may come after the twin p it absorbs, when p
+    // is the only member that may go.
+    {"ParallelPlacesKeepSmallest",
+     {"pa<t1", "pa>t2", "pb<t1", "pb>t2", "pc<t1", "pc>t2"},
+     "C",
+     {"C:t1,pa,pb,t2 reduced", "C:t1,pa,pc,t2 reduced"},
+     "places[pa] transitions[t1 t2] arcs[pa>t2 pa<t1]",
+     "pa{pa pb pc}",
+     {"pa"}},
+    {"ParallelPlacesKeepMiddle",
+     {"pa<t1", "pa>t2", "pb<t1", "pb>t2", "pc<t1", "pc>t2"},
+     "C",
+     {"C:t1,pa,pc,t2 reduced", "C:t1,pb,pa,t2 reduced"},
+     "places[pb] transitions[t1 t2] arcs[pb>t2 pb<t1]",
+     "pb{pa pb pc}",
+     {"pb"}},
+    {"ParallelPlacesKeepLargest",
+     {"pa<t1", "pa>t2", "pb<t1", "pb>t2", "pc<t1", "pc>t2"},
+     "C",
+     {"C:t1,pa,pb,t2 reduced", "C:t1,pc,pa,t2 reduced"},
+     "places[pc] transitions[t1 t2] arcs[pc>t2 pc<t1]",
+     "pc{pa pb pc}",
+     {"pc"}},
+    {"ParallelPlacesKeepTwoOfThree",
+     {"pa<t1", "pa>t2", "pb<t1", "pb>t2", "pc<t1", "pc>t2"},
+     "C",
+     {"C:t1,pb,pa,t2 reduced"},
+     "places[pb pc] transitions[t1 t2] arcs[pb>t2 pb<t1 pc>t2 pc<t1]",
+     "pb{pa pb}",
+     {"pb", "pc"}},
+    // A group whose members are all kept gives way to the next group.
+    {"ParallelPlacesKeptGroupGivesWay",
+     {"pa<t1", "pa>t2", "pb<t1", "pb>t2", "qa<t3", "qa>t4", "qb<t3", "qb>t4"},
+     "C",
+     {"C:t3,qa,qb,t4 reduced"},
+     "places[pa pb qa] transitions[t1 t2 t3 t4] "
+     "arcs[pa>t2 pa<t1 pb>t2 pb<t1 qa>t4 qa<t3]",
+     "qa{qa qb}",
+     {"pa", "pb"}},
+    {"ParallelTransitionsKeepLarger",
+     {"q>t2", "q>t10", "p<t2", "p<t10"},
+     "D",
+     {"D:q,t2,t10,p reduced"},
+     "places[p q] transitions[t2] arcs[p<t2 q>t2]",
+     "t2{t10 t2}",
+     {"t2"}},
+    // Rules E and F pass over a kept loop and look on to the next; the
+    // kept nodes absorb the loops left on them.
+    {"SelfLoopsPassOverKeptNodes",
+     {"qa>t", "qa<t", "qb>t", "qb<t", "p>ua", "p<ua", "p>ub", "p<ub"},
+     "EF",
+     {"E:t,qb reduced", "F:t,qa reduced", "F:ub,p reduced", "E:ua,p reduced"},
+     "places[qa] transitions[ua] arcs[]",
+     "qa{qa qb t} ua{p ua ub}",
+     {"qa", "ua"}},
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -189,21 +313,33 @@ std::string lines(const std::vector<std::string>& log) {
   return text;
 }
 
+// The ids of `names` in `model`.
+KeptNames kept_names(const NetModel& model,
+                     const std::vector<std::string_view>& names) {
+  KeptNames kept;
+  for (const std::string_view name : names) kept.insert(model.id(name));
+  return kept;
+}
+
 TEST_P(RulesTest, ReducesAsExpected) {
   const Case& c = GetParam();
   const RuleSet rules = RuleSet::from_letters(c.rules);
+  const NetModel input = make_net(c.arcs);
+  const KeptNames kept = kept_names(input, c.keep);
 
   // One step at a time: the loop carries nothing between steps but the
   // model (and, for the indexed engine, the index that follows it).
   for (const Engine engine : {Engine::kIndexed, Engine::kReference}) {
     SCOPED_TRACE(engine == Engine::kIndexed ? "indexed" : "reference");
-    NetModel model = make_net(c.arcs);
+    NetModel model = input;
     ASSERT_TRUE(mirrored_and_closed(model));
-    Reducer reducer(std::move(model), rules, engine);
+    Reducer reducer(std::move(model), rules, engine, kept);
     std::string log;
     for (int step = 0; step < 64; ++step) {
       const Reducer::Step done = reducer.step();
       ASSERT_TRUE(mirrored_and_closed(reducer.model()))
+          << "after step " << step;
+      ASSERT_TRUE(kept_survive(input, reducer.model(), kept))
           << "after step " << step;
       EXPECT_TRUE(done.consistent);
       EXPECT_FALSE(done.missing_place);
@@ -215,10 +351,10 @@ TEST_P(RulesTest, ReducesAsExpected) {
     EXPECT_EQ(dump_aggregates(reducer.model()), c.aggregates);
   }
 
-  NetModel whole = make_net(c.arcs);
+  NetModel whole = input;
   std::ostringstream whole_log;
   const ReductionReport report =
-      run_reduction(whole, rules, 2000000, &whole_log);
+      run_reduction(whole, {.rules = rules, .log = &whole_log, .keep = kept});
   EXPECT_EQ(whole_log.str(), lines(c.log));
   EXPECT_EQ(report.applications(), c.log.size());
   EXPECT_FALSE(report.stopped_at_limit);
@@ -240,14 +376,14 @@ TEST(SeriesRulesTest, DanglingNeighbourCompletesNoMatch) {
   places.t_map.at(t).in.insert(places.p_map.id_of(i));
   places.t_map.at(t).out.insert(places.p_map.id_of(o));
   places.p_map.at(o).in.insert(places.t_map.id_of(t));
-  EXPECT_FALSE(SeriesPlaces::at(places, t));
+  EXPECT_FALSE(SeriesPlaces::at(places, t, KeptNames{}));
 
   NetModel transitions(NameTable{"p", "u", "v"});
   const NameId p = 0, u = 1, v = 2;
   transitions.p_map.at(p).in.insert(transitions.t_map.id_of(u));
   transitions.p_map.at(p).out.insert(transitions.t_map.id_of(v));
   transitions.t_map.at(u).out.insert(transitions.p_map.id_of(p));
-  EXPECT_FALSE(SeriesTransitions::at(transitions, p));
+  EXPECT_FALSE(SeriesTransitions::at(transitions, p, KeptNames{}));
 }
 
 }  // namespace

@@ -31,11 +31,18 @@ struct SelfLoopRemoval {
     friend bool operator==(const Match&, const Match&) = default;
   };
 
-  static std::optional<Match> at(const NetModel& model, NameId name) {
+  static std::optional<Match> at(const NetModel& model, NameId name,
+                                 const KeptNames& kept) {
     const NetNode* node = model.nodes(kKind).find(name);
     if (node == nullptr || !is_self_loop(*node)) return std::nullopt;
-    return Match{name,
-                 model.nodes(other_kind(kKind)).name_of(node->in.first())};
+    const Match match{name,
+                      model.nodes(other_kind(kKind)).name_of(node->in.first())};
+    if (!kept.spares(erased(match).names())) return std::nullopt;
+    return match;
+  }
+
+  static MatchNameIds erased(const Match& m) {
+    return {{m.removed}, {kKind}, 1};
   }
 
   // at() reads no node but the candidate.
@@ -53,10 +60,8 @@ struct SelfLoopRemoval {
   static void footprint(const NetModel& model, const Match& match,
                         StepFootprint& footprint) {
     if constexpr (kKind == NodeKind::kPlace) {
-      footprint.erased_places.push_back(match.removed);
       footprint.touch_transition(model, match.neighbour);
     } else {
-      footprint.erased_transitions.push_back(match.removed);
       footprint.touch_place(model, match.neighbour);
     }
   }

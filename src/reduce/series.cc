@@ -36,7 +36,8 @@ void move_arcs(NodeBag NetNode::*bag, NodeBag NetNode::*mirror, NetNode& from,
 }  // namespace
 
 std::optional<SeriesPlaces::Match> SeriesPlaces::at(const NetModel& model,
-                                                    NameId t) {
+                                                    NameId t,
+                                                    const KeptNames& kept) {
   const NetNode* transition = model.t_map.find(t);
   if (transition == nullptr || transition->in.size() != 1 ||
       transition->out.size() != 1)
@@ -49,7 +50,9 @@ std::optional<SeriesPlaces::Match> SeriesPlaces::at(const NetModel& model,
   // but t feeds it; a loop on a place with other inputs is no series.
   if (i_id == o_id && !holds_only(input->in, model.t_map.id_of(t)))
     return std::nullopt;
-  return Match{model.p_map.name_of(i_id), t, model.p_map.name_of(o_id)};
+  const Match match{model.p_map.name_of(i_id), t, model.p_map.name_of(o_id)};
+  if (!kept.spares(erased(match).names())) return std::nullopt;
+  return match;
 }
 
 bool SeriesPlaces::keeps_removed_record(const NetModel& model,
@@ -66,8 +69,6 @@ void SeriesPlaces::footprint(const NetModel& model, const Match& match,
   const NameId i = match.kept_place;
   const NameId t = match.transition;
   const NameId o = match.removed_place;
-  footprint.erased_places.push_back(o);
-  footprint.erased_transitions.push_back(t);
   if (i == o) return;  // an isolated loop goes whole
   footprint.touch_place(model, i);
   // The transitions whose bags change: o's, whose bags are to name i, or,
@@ -138,7 +139,7 @@ bool SeriesPlaces::apply(NetModel& model, const Match& match,
 }
 
 std::optional<SeriesTransitions::Match> SeriesTransitions::at(
-    const NetModel& model, NameId p) {
+    const NetModel& model, NameId p, const KeptNames& kept) {
   const NetNode* place = model.p_map.find(p);
   if (place == nullptr || place->in.size() != 1 || place->out.size() != 1)
     return std::nullopt;
@@ -150,7 +151,9 @@ std::optional<SeriesTransitions::Match> SeriesTransitions::at(
   // feeds nothing but p.
   if (u_id == v_id && !holds_only(output->out, model.p_map.id_of(p)))
     return std::nullopt;
-  return Match{model.t_map.name_of(u_id), p, model.t_map.name_of(v_id)};
+  const Match match{model.t_map.name_of(u_id), p, model.t_map.name_of(v_id)};
+  if (!kept.spares(erased(match).names())) return std::nullopt;
+  return match;
 }
 
 bool SeriesTransitions::keeps_removed_record(const NetModel& model,
@@ -167,8 +170,6 @@ void SeriesTransitions::footprint(const NetModel& model, const Match& match,
   const NameId u = match.kept_transition;
   const NameId p = match.place;
   const NameId v = match.removed_transition;
-  footprint.erased_places.push_back(p);
-  footprint.erased_transitions.push_back(v);
   if (u == v) return;  // an isolated loop goes whole
   footprint.touch_transition(model, u);
   // The places whose bags change: v's outputs, or, when v's record is kept

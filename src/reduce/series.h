@@ -27,7 +27,15 @@ struct SeriesPlaces {
     friend bool operator==(const Match&, const Match&) = default;
   };
 
-  static std::optional<Match> at(const NetModel& model, NameId t);
+  static std::optional<Match> at(const NetModel& model, NameId t,
+                                 const KeptNames& kept);
+
+  // o and t go (i too when i == o).
+  static MatchNameIds erased(const Match& m) {
+    return {{m.removed_place, m.transition},
+            {NodeKind::kPlace, NodeKind::kTransition},
+            2};
+  }
 
   // at() reads the input place of a transition with one input and one
   // output arc.
@@ -87,7 +95,15 @@ struct SeriesTransitions {
     friend bool operator==(const Match&, const Match&) = default;
   };
 
-  static std::optional<Match> at(const NetModel& model, NameId p);
+  static std::optional<Match> at(const NetModel& model, NameId p,
+                                 const KeptNames& kept);
+
+  // p and v go (u too when u == v).
+  static MatchNameIds erased(const Match& m) {
+    return {{m.place, m.removed_transition},
+            {NodeKind::kPlace, NodeKind::kTransition},
+            2};
+  }
 
   // at() reads the output transition of a place with one input and one
   // output arc.

@@ -23,6 +23,11 @@ struct StepFootprint {
   std::vector<NameId> places_gained_by_transitions;
 
   void clear();
+  // Records a node the step erases.
+  void erase(NodeKind kind, NameId name) {
+    (kind == NodeKind::kPlace ? erased_places : erased_transitions)
+        .push_back(name);
+  }
   // Records a surviving node the step changes. REQUIRES: it is a node.
   void touch_place(const NetModel& model, NameId place);
   void touch_transition(const NetModel& model, NameId transition);

@@ -14,6 +14,7 @@
 
 #include "model/invariants.h"
 #include "model/net_model.h"
+#include "reduce/kept_names.h"
 
 namespace marovel::testing {
 
@@ -115,6 +116,19 @@ inline std::string dump_aggregates(const NetModel& model) {
 inline ::testing::AssertionResult mirrored_and_closed(const NetModel& model) {
   if (const auto broken = find_broken_invariant(model))
     return ::testing::AssertionFailure() << *broken;
+  return ::testing::AssertionSuccess();
+}
+
+// Whether every node `kept` names in `before` is still a node of its kind in
+// `after`.
+inline ::testing::AssertionResult kept_survive(const NetModel& before,
+                                               const NetModel& after,
+                                               const KeptNames& kept) {
+  for (const NodeKind kind : {NodeKind::kPlace, NodeKind::kTransition})
+    for (const auto& [name, node] : before.nodes(kind))
+      if (kept.contains(name) && !after.nodes(kind).contains(name))
+        return ::testing::AssertionFailure()
+               << before.name(name) << " was erased";
   return ::testing::AssertionSuccess();
 }
 

@@ -7,7 +7,7 @@
 
 namespace marovel {
 
-void TwinGroups::Members::insert(NameId name) {
+void TwinGroups::SortedNames::insert(NameId name) {
   if (tree_) {
     tree_->insert(name);
     return;
@@ -23,7 +23,7 @@ void TwinGroups::Members::insert(NameId name) {
   flat_ = {};
 }
 
-void TwinGroups::Members::erase(NameId name) {
+void TwinGroups::SortedNames::erase(NameId name) {
   if (tree_) {
     tree_->erase(name);
     return;
@@ -32,24 +32,39 @@ void TwinGroups::Members::erase(NameId name) {
   if (at != flat_.end() && *at == name) flat_.erase(at);
 }
 
-std::pair<NameId, NameId> TwinGroups::Members::two_smallest() const {
+NameId TwinGroups::SortedNames::smallest() const {
+  assert(!empty());
+  return tree_ ? *tree_->begin() : flat_[0];
+}
+
+std::pair<NameId, NameId> TwinGroups::SortedNames::two_smallest() const {
   assert(size() >= 2);
   if (tree_) return {*tree_->begin(), *std::next(tree_->begin())};
   return {flat_[0], flat_[1]};
 }
 
-NameId TwinGroups::Members::only() const {
-  assert(size() == 1);
-  return tree_ ? *tree_->begin() : flat_[0];
-}
-
-void TwinGroups::Members::clear() {
+void TwinGroups::SortedNames::clear() {
   flat_.clear();
   tree_.reset();
 }
 
-TwinGroups::TwinGroups(size_t names, size_t nodes)
-    : key_of_(names, kNone), heads_(names) {
+std::optional<std::pair<NameId, NameId>> TwinGroups::Members::twins() const {
+  // at() at q takes q's first twin that may go. With two removable members,
+  // the smallest member has one (the smallest removable member other than
+  // itself); with one, p, every other member has p and p has none.
+  if (removable.size() >= 2) {
+    const auto [first, second] = removable.two_smallest();
+    if (!kept.empty() && kept.smallest() < first)
+      return std::pair{kept.smallest(), first};
+    return std::pair{first, second};
+  }
+  if (removable.size() == 1 && !kept.empty())
+    return std::pair{kept.smallest(), removable.smallest()};
+  return std::nullopt;
+}
+
+TwinGroups::TwinGroups(size_t names, size_t nodes, const KeptNames* kept)
+    : key_of_(names, kNone), heads_(names), kept_(kept) {
   // At most half full, so that probes stay short.
   const size_t slots = std::bit_ceil(std::max<size_t>(2 * nodes, 16));
   slots_.resize(slots);
@@ -83,7 +98,9 @@ uint32_t TwinGroups::new_members() {
 
 std::optional<NameId> TwinGroups::head_of(const Slot& slot) const {
   if (slot.key == kNone || slot.members == kAlone) return std::nullopt;
-  return members_of_[slot.members].two_smallest().first;
+  const auto twins = members_of_[slot.members].twins();
+  if (!twins) return std::nullopt;
+  return twins->first;
 }
 
 void TwinGroups::rehead(std::optional<NameId> before,
@@ -116,9 +133,11 @@ void TwinGroups::add(NameId name, const NetNode& node) {
   const std::optional<NameId> head = head_of(slot);
   if (slot.members == kAlone) {
     slot.members = new_members();
-    members_of_[slot.members].insert(slot.alone);
+    Members& members = members_of_[slot.members];
+    side_of(members, slot.alone).insert(slot.alone);
   }
-  members_of_[slot.members].insert(name);
+  Members& members = members_of_[slot.members];
+  side_of(members, name).insert(name);
   rehead(head, head_of(slot));
 }
 
@@ -143,7 +162,7 @@ void TwinGroups::remove(NameId name) {
   }
   const std::optional<NameId> head = head_of(slot);
   Members& members = members_of_[slot.members];
-  members.erase(name);
+  side_of(members, name).erase(name);
   if (members.size() == 1) {
     slot.alone = members.only();
     members.clear();
@@ -155,13 +174,13 @@ void TwinGroups::remove(NameId name) {
 
 std::optional<TwinGroups::Twins> TwinGroups::first() {
   if (heads_.empty()) return std::nullopt;
-  const NameId kept = heads_.smallest();
-  const uint64_t key = key_of_[kept];
+  const NameId head = heads_.smallest();
+  const uint64_t key = key_of_[head];
   const Slot& slot = slots_[find(key)];
   assert(slot.members != kAlone);
-  const auto [smallest, second] = members_of_[slot.members].two_smallest();
-  assert(smallest == kept);
-  return Twins{smallest, second, key};
+  const auto twins = members_of_[slot.members].twins();
+  assert(twins && twins->first == head);
+  return Twins{twins->first, twins->second, key};
 }
 
 }  // namespace marovel

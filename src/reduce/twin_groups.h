@@ -1,7 +1,9 @@
 // The nodes of one kind with one input and one output arc of weight 1,
 // grouped by that (input, output) pair of neighbours: the candidates of the
-// rules of twins (CandidateIndex::kTwinGroups). Gives out the smallest node
-// that has a twin, with its smallest twin.
+// rules of twins (CandidateIndex::kTwinGroups). Gives out the first match of
+// such a rule: the smallest node q that has a twin p which is not kept, with
+// the smallest such p (q itself may be kept). Without kept names that is the
+// smallest node that has a twin, with its smallest twin.
 #ifndef MAROVEL_REDUCE_TWIN_GROUPS_H_
 #define MAROVEL_REDUCE_TWIN_GROUPS_H_
 
@@ -17,6 +19,7 @@
 #include "base/prefetch.h"
 #include "model/net_model.h"
 #include "reduce/candidate_queue.h"
+#include "reduce/kept_names.h"
 
 namespace marovel {
 
@@ -43,16 +46,22 @@ inline NodeId twin_key_output(uint64_t key) {
 class TwinGroups {
  public:
   // Ids below `names` may join; about `nodes` of them are expected to, so
-  // the table is sized for them once rather than grown step by step.
-  explicit TwinGroups(size_t names = 0, size_t nodes = 0);
+  // the table is sized for them once rather than grown step by step. The
+  // members `kept` names are never given out as the twin to remove; null
+  // keeps none. REQUIRES: `kept` outlives the groups and does not change.
+  explicit TwinGroups(size_t names = 0, size_t nodes = 0,
+                      const KeptNames* kept = nullptr);
 
   // Adds `name` to the group of its neighbour pair if `node` has one input
   // and one output of weight 1; a member already grouped stays as it is.
   void add(NameId name, const NetNode& node);
   // Takes `name` out of its group, if it is in one.
   void remove(NameId name);
-  // The smallest member of any group of two or more, the smallest of its
-  // twins, and the group's key (which names the shared neighbours).
+  // The first match: the smallest member q of any group that has a twin p
+  // not kept, the smallest such p, and the group's key (which names the
+  // shared neighbours). In a group, q is the smallest member when two or
+  // more members are not kept, else (one member p not kept) the smallest
+  // kept member, which may come after p.
   struct Twins {
     NameId kept;
     NameId removed;
@@ -74,25 +83,45 @@ class TwinGroups {
   static constexpr uint64_t kNone = ~uint64_t{0};
   static constexpr uint32_t kAlone = ~uint32_t{0};
 
-  // The members of a group of two or more, in name order: a short sorted
-  // array, which holds the groups of a few members in a cache line, and a
-  // tree once the group is large, so that no change costs more than a
-  // logarithm however many twins a pair of neighbours has.
-  class Members {
+  // Names in name order: a short sorted array, which holds the groups of
+  // a few members in a cache line, and a tree once the group is large, so
+  // that no change costs more than a logarithm however many twins a pair
+  // of neighbours has.
+  class SortedNames {
    public:
     void insert(NameId name);
     void erase(NameId name);
     size_t size() const { return tree_ ? tree_->size() : flat_.size(); }
-    // The two smallest members. REQUIRES: size() >= 2.
+    bool empty() const { return size() == 0; }
+    // REQUIRES: !empty().
+    NameId smallest() const;
+    // The two smallest. REQUIRES: size() >= 2.
     std::pair<NameId, NameId> two_smallest() const;
-    // The one member left. REQUIRES: size() == 1.
-    NameId only() const;
     void clear();
 
    private:
     static constexpr size_t kFlatLimit = 32;
     std::vector<NameId> flat_;  // sorted; empty once tree_ is set
     std::unique_ptr<std::set<NameId>> tree_;
+  };
+
+  // The members of a group of two or more: those that may be removed, and
+  // the kept ones.
+  struct Members {
+    SortedNames removable;
+    SortedNames kept;
+
+    size_t size() const { return removable.size() + kept.size(); }
+    // The group's match (q, p), if it has one.
+    std::optional<std::pair<NameId, NameId>> twins() const;
+    // The one member left. REQUIRES: size() == 1.
+    NameId only() const {
+      return removable.empty() ? kept.smallest() : removable.smallest();
+    }
+    void clear() {
+      removable.clear();
+      kept.clear();
+    }
   };
 
   // Most groups have one member, held in the slot itself; a group of two
@@ -107,8 +136,13 @@ class TwinGroups {
   // The slot of `key`, or the empty slot where it would go.
   size_t find(uint64_t key) const;
   void grow();
-  // The smallest member of a group of two or more; none for a smaller one.
+  // The member q of a group's match; none for a group without one.
   std::optional<NameId> head_of(const Slot& slot) const;
+  // The side of `members` that holds `name`, or would.
+  SortedNames& side_of(Members& members, NameId name) const {
+    return kept_ != nullptr && kept_->contains(name) ? members.kept
+                                                     : members.removable;
+  }
   // Moves a group's entry among the heads from `before` to `after`.
   void rehead(std::optional<NameId> before, std::optional<NameId> after);
   uint32_t new_members();
@@ -120,8 +154,9 @@ class TwinGroups {
   std::vector<uint32_t> free_members_;
   std::vector<uint64_t> key_of_;  // by name: its group's key, or kNone
   size_t members_ = 0;
-  // The smallest member of every group of two or more.
+  // The member q of every group's match.
   CandidateQueue heads_;
+  const KeptNames* kept_ = nullptr;
 };
 
 }  // namespace marovel

@@ -325,22 +325,41 @@ Status write_reduced_document(const InputNet& input, const NetModel& model,
   return Status();
 }
 
+namespace {
+
+// The members the writer copies: `read` while the file at `input_path` holds
+// the bytes it was read from, or when there is no file (an empty path);
+// otherwise the file scanned again into `rescanned`.
+Status members_to_copy(const std::string& input_path, const NetModel& model,
+                       const InputNet* read, InputNet& rescanned,
+                       const InputNet*& input) {
+  input = read;
+  if (read != nullptr &&
+      (input_path.empty() || digest_file(input_path) == read->digest))
+    return Status();
+  if (const Status scanned =
+          scan_for_writing(input_path, model.names, rescanned);
+      !scanned.ok())
+    return Status::error(Status::Code::kIoError, "Can't open input file\n",
+                         scanned.message());
+  input = &rescanned;
+  return Status();
+}
+
+}  // namespace
+
 Status write_reduced_net(const std::string& input_path,
                          const std::string& output_path, const NetModel& model,
                          std::ostream& members_out, const InputNet* read,
-                         TwoCores cores) {
+                         TwoCores cores, SafeFile::Signals signals) {
   // What the reader kept serves while the file holds the same bytes, which
   // would scan the same; otherwise the file is scanned again.
   InputNet rescanned;
-  const InputNet* input = read;
-  if (read == nullptr || digest_file(input_path) != read->digest) {
-    if (const Status scanned =
-            scan_for_writing(input_path, model.names, rescanned);
-        !scanned.ok())
-      return Status::error(Status::Code::kIoError, "Can't open input file\n",
-                           scanned.message());
-    input = &rescanned;
-  }
+  const InputNet* input = nullptr;
+  if (Status status =
+          members_to_copy(input_path, model, read, rescanned, input);
+      !status.ok())
+    return status;
   const std::string date = current_date_text();
 
   NodeCopier copier(model, *input);
@@ -349,12 +368,26 @@ Status write_reduced_net(const std::string& input_path,
   // Opened only once every check has passed, so that a failed run creates
   // nothing and never waits for the reader of a FIFO; the document then
   // streams straight into it.
-  SafeFile file(output_path);
+  SafeFile file(output_path, SafeFile::Staging::kUnnamed, signals);
   write_document(copier, model, date, file.stream(), cores);
   if (!file.commit())
     return Status::error(Status::Code::kWriteFailed,
-                         "Can't write output file\n", file.error());
+                         "Can't write output file\n", file.error(),
+                         file.error_number());
   return Status();
+}
+
+Status write_reduced_text(const std::string& input_path, std::ostream& xml,
+                          const NetModel& model, std::ostream& members_out,
+                          const InputNet* read, TwoCores cores) {
+  InputNet rescanned;
+  const InputNet* input = nullptr;
+  if (Status status =
+          members_to_copy(input_path, model, read, rescanned, input);
+      !status.ok())
+    return status;
+  return write_reduced_document(*input, model, current_date_text(), members_out,
+                                xml, cores);
 }
 
 }  // namespace marovel

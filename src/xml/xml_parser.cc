@@ -90,7 +90,7 @@ Status open_error(const std::string& path, int err) {
   if (err != 0) {
     text += " (error " + std::to_string(err) + ": " + std::strerror(err) + ")";
   }
-  return Status::error(Status::Code::kIoError, std::move(text));
+  return Status::error(Status::Code::kIoError, std::move(text), {}, err);
 }
 
 class FileHandle {

@@ -54,7 +54,8 @@ Status parse_xml_string(std::string_view bytes, XmlContentHandler& handler);
 // Parses the regular file at `path`, read in one pass through one
 // descriptor. A failure is a kIoError worded as above, or
 // "can't open file '<path>'", followed by " (error <n>: <reason>)" when the
-// system gave one; a directory, FIFO or device is refused that way too.
+// system gave one (its system_error() then); a directory, FIFO or device is
+// refused that way too.
 // When `digest` is given, every byte read is added to it.
 Status parse_xml_file(const std::string& path, XmlContentHandler& handler,
                       ContentDigest* digest = nullptr);
