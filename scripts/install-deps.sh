@@ -8,12 +8,13 @@
 #   test     the unit and end-to-end tests: GoogleTest; dot renders
 #            net2dot's output; man-db and groff-base render the manual
 #            pages; lintian checks the packages; pkg-config builds the
-#            library's example
+#            library's example; pytest runs the Python package's tests,
+#            networkx its conversions
 #   fuzz     the libFuzzer harnesses: clang and its runtime libraries
 #   package  the Debian package: dpkg-dev (dpkg-buildflags, dpkg-shlibdeps)
 #            and file, which CPack runs on the commands
-#   bench    the benchmark tools: Google Benchmark; time and xmllint, which
-#            the bench scripts run
+#   bench    the benchmark tools: Google Benchmark; time, xmllint and perf,
+#            which the bench scripts run (perf counts the cache misses)
 #   python   the Python package (-DMAROVEL_PYTHON=ON, `pip install .`):
 #            Python's headers, pybind11 and setuptools, for Debian's own
 #            interpreter, /usr/bin/python3
@@ -27,10 +28,11 @@ set -euo pipefail
 packages=(cmake make g++ libwxgtk3.2-dev libexpat1-dev)
 for job in "$@"; do
   case $job in
-    test) packages+=(libgtest-dev graphviz man-db groff-base lintian pkg-config) ;;
+    test) packages+=(libgtest-dev graphviz man-db groff-base lintian pkg-config
+                    python3-pytest python3-networkx) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     package) packages+=(dpkg-dev file) ;;
-    bench) packages+=(libbenchmark-dev time libxml2-utils) ;;
+    bench) packages+=(libbenchmark-dev time libxml2-utils linux-perf) ;;
     python) packages+=(python3-dev python3-pybind11 python3-setuptools) ;;
     *)
       echo "install-deps: unknown job '$job' (test, fuzz, package, bench, python)" >&2

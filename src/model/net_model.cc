@@ -34,6 +34,16 @@ NodeMap& NodeMap::operator=(NodeMap&& other) noexcept {
   return *this;
 }
 
+NodeMap::~NodeMap() {
+  // The pool frees its chunks whole: the bags need not hand their blocks
+  // back one by one, which would read every block once more.
+  if (pool_ == nullptr) return;
+  for (NetNode& node : nodes_) {
+    node.in.forget_block();
+    node.out.forget_block();
+  }
+}
+
 NetNode& NodeMap::at_id(NodeId id) {
   assert(id.value < slot_.size());
   // Within the capacity reserved: nothing moves.

@@ -52,6 +52,7 @@ class NodeMap {
   NodeMap(NodeMap&&) = default;
   // Swaps, so that the old bags go before the pool they came from.
   NodeMap& operator=(NodeMap&& other) noexcept;
+  ~NodeMap();
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }

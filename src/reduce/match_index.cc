@@ -125,7 +125,30 @@ void MatchIndex::ungroup(NodeKind kind, NameId name) {
   });
 }
 
+// Leaving a twin group reads the node's key, then its group's slot, each a
+// cache miss on a large net. Every key of the step is asked for, then every
+// slot, so that the misses of a step overlap rather than follow each other.
+void MatchIndex::prefetch_leaving(const StepFootprint& footprint) const {
+  for_each_rule([&](auto rule) {
+    using R = typename decltype(rule)::type;
+    if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
+      if (!rules_[kRuleOf<R>]) return;
+      const TwinGroups& groups = candidates<R>();
+      const bool places = R::kCandidate == NodeKind::kPlace;
+      const auto& erased =
+          places ? footprint.erased_places : footprint.erased_transitions;
+      const auto& touched =
+          places ? footprint.touched_places : footprint.touched_transitions;
+      for (const NameId name : erased) groups.prefetch_key(name);
+      for (const NameId name : touched) groups.prefetch_key(name);
+      for (const NameId name : erased) groups.prefetch_group_of(name);
+      for (const NameId name : touched) groups.prefetch_group_of(name);
+    }
+  });
+}
+
 void MatchIndex::before_step(const StepFootprint& footprint) {
+  prefetch_leaving(footprint);
   for (const NameId place : footprint.erased_places)
     drop(NodeKind::kPlace, place);
   for (const NameId transition : footprint.erased_transitions)

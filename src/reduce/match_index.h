@@ -80,6 +80,8 @@ class MatchIndex {
   // Takes the candidates that a change of node `name` may regroup out of
   // their twin groups, until offer() puts them back.
   void ungroup(NodeKind kind, NameId name);
+  // Asks for the twin groups the nodes of a step are about to leave.
+  void prefetch_leaving(const StepFootprint& footprint) const;
 
   const NetModel& model_;
   RuleSet rules_;

@@ -76,6 +76,13 @@ class TwinGroups {
     if (is_twin_candidate(node))
       prefetch_memory(&slots_[table().home(twin_key(node))]);
   }
+  // Hints that `name` is about to leave its group: its key first, then,
+  // once the key has come, its group's slot.
+  void prefetch_key(NameId name) const { prefetch_memory(&key_of_[name]); }
+  void prefetch_group_of(NameId name) const {
+    const uint64_t key = key_of_[name];
+    if (key != kNone) prefetch_memory(&slots_[table().home(key)]);
+  }
 
  private:
   // A group's neighbour pair, packed; kNone for a node in no group and for
