@@ -68,7 +68,11 @@ for file in "$root"/fuzz/corpus/run/*; do
   for i in 0 1 2 3 4 5; do
     if (((byte >> i) & 1)); then rules+=$(printf "\\x$(printf %x $((65 + i)))"); fi
   done
-  tail -c +2 "$file" >"$work/seed.xml"
+  # Bit 6 says a byte of kept names follows, which the command has no
+  # option for: the net is recorded without them.
+  start=2
+  if (((byte >> 6) & 1)); then start=3; fi
+  tail -c +$start "$file" >"$work/seed.xml"
   record "run-$(basename "$file")" "$work/seed.xml" -l "--rules=${rules:-x}"
 done
 if [ -n "$nets" ]; then

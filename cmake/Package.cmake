@@ -2,15 +2,22 @@
 # `cpack -G DEB` builds from the same install (scripts/package.sh).
 #
 # Every installed file belongs to a component and each component is one
-# Debian package: today `marovel` (the commands, their manual pages and the
-# documents). A library, its headers or a language module add a component
-# of their own: their install() lines name it, CPACK_COMPONENTS_ALL lists
-# it, and its CPACK_DEBIAN_<COMPONENT>_* lines give its package's name,
-# section and description.
+# Debian package, as Debian's conventions for a library want them:
+#   marovel      the commands, their manual pages and the documents
+#   runtime      libmarovel0: the shared library, under its SONAME, for the
+#                programs linked with it
+#   development  libmarovel-dev: the headers, the static library, the link
+#                that -lmarovel follows, the CMake package, the pkg-config
+#                file and the example program
+# A language module would add a component of its own: its install() lines
+# name it, CPACK_COMPONENTS_ALL lists it, and its CPACK_DEBIAN_<COMPONENT>_*
+# lines give its package's name, section and description.
 #
-# The package's Depends line comes from dpkg-shlibdeps (Debian package
-# dpkg-dev), which reads the libraries the installed commands are linked
-# with; CPack strips the commands as it copies them into the package.
+# A package's Depends line comes from dpkg-shlibdeps (Debian package
+# dpkg-dev), which reads the libraries the installed commands and the
+# shared library are linked with; CPack strips them as it copies them into
+# the package. The commands stay linked with the layers themselves: the
+# shared library is for other programs.
 
 set(MAROVEL_PACKAGING ${CMAKE_SOURCE_DIR}/packaging/debian)
 set(MAROVEL_STAGED ${CMAKE_BINARY_DIR}/staged)
@@ -71,17 +78,24 @@ install(TARGETS marovel ${MAROVEL_COMPANIONS}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT marovel)
 # A stripped install (the package's, or `cmake --install --strip`) also
 # drops the compilers' notes, as Debian's own packages do.
-string(CONFIGURE [[
+function(marovel_strip_notes component)
+  set(binaries ${ARGN})
+  string(CONFIGURE [[
 if(CMAKE_INSTALL_DO_STRIP)
-  foreach(command marovel @MAROVEL_COMPANIONS@)
+  foreach(binary @binaries@)
     execute_process(COMMAND "@CMAKE_OBJCOPY@" --remove-section=.comment
-      --remove-section=.note
-      "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_BINDIR@/${command}"
+      --remove-section=.note "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${binary}"
       COMMAND_ERROR_IS_FATAL ANY)
   endforeach()
 endif()
 ]] strip_notes @ONLY)
-install(CODE "${strip_notes}" COMPONENT marovel)
+  install(CODE "${strip_notes}" COMPONENT ${component})
+endfunction()
+set(commands)
+foreach(command marovel ${MAROVEL_COMPANIONS})
+  list(APPEND commands ${CMAKE_INSTALL_BINDIR}/${command})
+endforeach()
+marovel_strip_notes(marovel ${commands})
 foreach(command marovel ${MAROVEL_COMPANIONS})
   install(FILES ${MAROVEL_STAGED}/man/${command}.1.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT marovel)
@@ -90,7 +104,82 @@ install(FILES README.md ${MAROVEL_STAGED}/copyright
               ${MAROVEL_STAGED}/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT marovel)
 install(DIRECTORY examples docs DESTINATION ${CMAKE_INSTALL_DOCDIR}
-        COMPONENT marovel)
+        COMPONENT marovel PATTERN embed EXCLUDE)
+
+# The library. Each of its packages carries the copyright file and the
+# changelog in its own documents' folder, as every Debian package does.
+set(MAROVEL_RUNTIME_PACKAGE libmarovel${MAROVEL_VERSION_MAJOR})
+set(MAROVEL_DEV_PACKAGE libmarovel-dev)
+install(TARGETS marovel_shared EXPORT marovel_targets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
+                NAMELINK_COMPONENT development)
+marovel_strip_notes(runtime
+  ${CMAKE_INSTALL_LIBDIR}/libmarovel.so.${MAROVEL_VERSION})
+install(TARGETS marovel_static EXPORT marovel_targets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+# A stripped install keeps the static library's symbols, not its debugging
+# information or the compilers' notes.
+install(CODE "
+if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
+    --remove-section=.comment
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/libmarovel.a\"
+    COMMAND_ERROR_IS_FATAL ANY)
+endif()" COMPONENT development)
+install(FILES ${MAROVEL_PUBLIC_HEADERS}
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/marovel COMPONENT development)
+foreach(component runtime development)
+  if(component STREQUAL runtime)
+    set(package ${MAROVEL_RUNTIME_PACKAGE})
+  else()
+    set(package ${MAROVEL_DEV_PACKAGE})
+  endif()
+  install(FILES ${MAROVEL_STAGED}/copyright ${MAROVEL_STAGED}/changelog.Debian.gz
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package}
+          COMPONENT ${component})
+endforeach()
+install(DIRECTORY examples/embed
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${MAROVEL_DEV_PACKAGE}/examples
+        COMPONENT development)
+
+# find_package(marovel CONFIG): marovel::marovel, the shared library, and
+# marovel::marovel_static, which needs expat and the threads library too.
+set(MAROVEL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/marovel)
+install(EXPORT marovel_targets NAMESPACE marovel::
+        FILE marovelTargets.cmake DESTINATION ${MAROVEL_CMAKE_DIR}
+        COMPONENT development)
+include(CMakePackageConfigHelpers)
+# 0.x: a new minor version may change the API.
+write_basic_package_version_file(
+  ${MAROVEL_STAGED}/marovelConfigVersion.cmake
+  VERSION ${MAROVEL_VERSION} COMPATIBILITY SameMinorVersion)
+file(WRITE ${MAROVEL_STAGED}/marovelConfig.cmake [[
+include(CMakeFindDependencyMacro)
+find_dependency(Threads)
+include(${CMAKE_CURRENT_LIST_DIR}/marovelTargets.cmake)
+]])
+install(FILES ${MAROVEL_STAGED}/marovelConfig.cmake
+              ${MAROVEL_STAGED}/marovelConfigVersion.cmake
+        DESTINATION ${MAROVEL_CMAKE_DIR} COMPONENT development)
+
+# pkg-config --cflags --libs marovel (--static adds expat and the threads
+# library). Written as it is installed, so that it names the prefix
+# installed to (cmake --install --prefix, or the package's /usr).
+string(CONFIGURE [[
+file(WRITE "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_LIBDIR@/pkgconfig/marovel.pc"
+"prefix=${CMAKE_INSTALL_PREFIX}
+libdir=\${prefix}/@CMAKE_INSTALL_LIBDIR@
+includedir=\${prefix}/@CMAKE_INSTALL_INCLUDEDIR@
+
+Name: marovel
+Description: structural reduction of Petri nets (C++20)
+Version: @MAROVEL_VERSION@
+Libs: -L\${libdir} -lmarovel
+Libs.private: -lexpat -pthread
+Cflags: -I\${includedir}
+")
+]] write_pc @ONLY)
+install(CODE "${write_pc}" COMPONENT development)
 
 # The package's version is the top entry of its changelog: marovel's own
 # version (src/base/version.h) and a Debian revision.
@@ -115,7 +204,7 @@ set(CPACK_PACKAGE_CONTACT "The marovel developers <marovel@example.org>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL marovel)
+set(CPACK_COMPONENTS_ALL marovel runtime development)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
@@ -133,4 +222,38 @@ string(JOIN "\n" CPACK_DEBIAN_MAROVEL_DESCRIPTION
   "reduced net, each survivor listing the input nodes merged into it."
   "pnml2net and net2pnml convert between PNML and marovel's net files;"
   "net2dot draws a net file for Graphviz.")
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${MAROVEL_RUNTIME_PACKAGE})
+set(CPACK_DEBIAN_RUNTIME_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+# The shlibs file: a program built against this version runs with it and
+# any later one of the same SONAME.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# ldconfig runs by its trigger (cmake/LdconfigTrigger.cmake).
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/LdconfigTrigger.cmake)
+string(JOIN "\n" CPACK_DEBIAN_RUNTIME_DESCRIPTION
+  "structural reduction of Petri nets - shared library"
+  "The marovel library reads a place/transition net, applies six structural"
+  "reduction rules one application at a time, as the marovel command does,"
+  "and gives the reduced net back as data or writes it as marovel's net"
+  "file, PNML or a Graphviz picture."
+  "This package holds the shared library.")
+
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${MAROVEL_DEV_PACKAGE})
+set(CPACK_DEBIAN_DEVELOPMENT_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+set(MAROVEL_DEB_VERSION ${MAROVEL_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
+    "${MAROVEL_RUNTIME_PACKAGE} (= ${MAROVEL_DEB_VERSION})")
+# What a static link needs besides.
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SUGGESTS "libexpat1-dev")
+string(JOIN "\n" CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
+  "structural reduction of Petri nets - development files"
+  "The marovel library reads a place/transition net, applies six structural"
+  "reduction rules one application at a time, as the marovel command does,"
+  "and gives the reduced net back as data or writes it as marovel's net"
+  "file, PNML or a Graphviz picture."
+  "This package holds the C++ header, the static library, the CMake package,"
+  "the pkg-config file and an example program.")
 include(CPack)

@@ -7,7 +7,8 @@
 # With no job, what building the commands needs (./run.sh). Each job adds:
 #   test     the unit and end-to-end tests: GoogleTest; dot renders
 #            net2dot's output; man-db and groff-base render the manual
-#            pages; lintian checks the package
+#            pages; lintian checks the packages; pkg-config builds the
+#            library's example
 #   fuzz     the libFuzzer harnesses: clang and its runtime libraries
 #   package  the Debian package: dpkg-dev (dpkg-buildflags, dpkg-shlibdeps)
 #            and file, which CPack runs on the commands
@@ -23,7 +24,7 @@ set -euo pipefail
 packages=(cmake make g++ libwxgtk3.2-dev libexpat1-dev)
 for job in "$@"; do
   case $job in
-    test) packages+=(libgtest-dev graphviz man-db groff-base lintian) ;;
+    test) packages+=(libgtest-dev graphviz man-db groff-base lintian pkg-config) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     package) packages+=(dpkg-dev file) ;;
     bench) packages+=(libbenchmark-dev time libxml2-utils) ;;

@@ -151,11 +151,14 @@ class MAROVEL_API Error : public std::runtime_error {
 
 // A place/transition net and what each of its nodes stands for. A Net is
 // moved, not copied; a moved-from Net may only be assigned to or destroyed.
-// After an Error the net is as it was before the call, but for an Error or
-// an exception from on_step or on_progress during reduce(), which leaves it
-// as after the last step applied. After std::bad_alloc it is valid and
-// destructible: as it was, except during reduce(), which may leave it
-// either as it was or empty (no nodes; written with empty lists).
+// After an exception the net is valid and destructible, and holds:
+// - after an Error: the net as it was before the call;
+// - after an exception from on_step or on_progress: the net as after the
+//   last step applied;
+// - after std::bad_alloc: the net as it was, except from reduce(), which
+//   may leave it as after any of its steps (none or all included), or
+//   empty (no nodes, written with empty lists) when memory ran out inside
+//   a step.
 class MAROVEL_API Net {
  public:
   // A marovel net file, with the command's checks and messages: an input

@@ -174,13 +174,13 @@ void MemberStore::walk(
         --depth;
         break;
       case kText:
-        visit({XmlNodeType::kText, depth, offset, get_string(at)});
+        visit({XmlNodeType::kText, depth, offset, get_string(at), {}});
         break;
       case kComment:
-        visit({XmlNodeType::kComment, depth, offset, get_string(at)});
+        visit({XmlNodeType::kComment, depth, offset, get_string(at), {}});
         break;
       case kCData:
-        visit({XmlNodeType::kCData, depth, offset, get_string(at)});
+        visit({XmlNodeType::kCData, depth, offset, get_string(at), {}});
         break;
     }
   } while (depth > 0);
