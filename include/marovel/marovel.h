@@ -63,6 +63,7 @@ struct StepChanges {
   // erased too when the application removed an isolated loop (a place and
   // a transition that only feed each other) whole.
   std::string absorber;
+  bool absorber_is_place = false;  // else a transition
   // The arcs the application removed, with the weights they had, and the
   // arcs it added, with the weights they have: an arc whose weight changed
   // is in both. Arcs that leave a place and arcs that leave a transition

@@ -113,6 +113,7 @@ void ChangeRecorder::after(const NetModel& model, StepChanges& changes) {
   std::sort(changes.erased_transitions.begin(),
             changes.erased_transitions.end());
   changes.absorber = std::string(model.name(absorber_));
+  changes.absorber_is_place = absorber_is_place;
   const auto fill = [&](std::vector<RawArc>& raw, std::vector<Arc>& places,
                         std::vector<Arc>& transitions) {
     std::sort(raw.begin(), raw.end(), [](const RawArc& a, const RawArc& b) {

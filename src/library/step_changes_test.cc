@@ -50,8 +50,8 @@ Replayed replayed_from(const Net& net) {
   for (const std::string& p : net.places()) state.places.insert(p);
   for (const std::string& t : net.transitions()) state.transitions.insert(t);
   for (const Arc& arc : net.arcs())
-    state.arcs[{state.places.count(arc.source) != 0, arc.source,
-                arc.target}] = arc.weight;
+    state.arcs[{state.places.count(arc.source) != 0, arc.source, arc.target}] =
+        arc.weight;
   for (const auto& [name, members] : net.aggregates())
     state.members[name] = {members.begin(), members.end()};
   return state;
@@ -68,26 +68,29 @@ void apply(const StepChanges& changes, Replayed& state) {
   };
   const auto add = [&](const std::vector<Arc>& arcs, bool from_place) {
     for (const Arc& arc : arcs)
-      EXPECT_TRUE(
-          state.arcs.emplace(std::tuple{from_place, arc.source, arc.target},
-                             arc.weight)
-              .second)
+      EXPECT_TRUE(state.arcs
+                      .emplace(std::tuple{from_place, arc.source, arc.target},
+                               arc.weight)
+                      .second)
           << arc.source << ">" << arc.target;
   };
   remove(changes.removed_from_places, true);
   remove(changes.removed_from_transitions, false);
   add(changes.added_from_places, true);
   add(changes.added_from_transitions, false);
+  EXPECT_TRUE((changes.absorber_is_place ? state.places : state.transitions)
+                  .contains(changes.absorber))
+      << changes.absorber;
   std::set<std::string>& into = state.members[changes.absorber];
   for (const auto* names :
        {&changes.erased_places, &changes.erased_transitions}) {
     for (const std::string& name : *names) {
       const std::set<std::string>& from = state.members[name];
       into.insert(from.begin(), from.end());
-      EXPECT_EQ((names == &changes.erased_places ? state.places
-                                                 : state.transitions)
-                    .erase(name),
-                1u)
+      EXPECT_EQ(
+          (names == &changes.erased_places ? state.places : state.transitions)
+              .erase(name),
+          1u)
           << name;
     }
   }
@@ -141,9 +144,11 @@ TEST_P(StepChangesTest, ReplayGivesTheNetAfterEveryStep) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Families, StepChangesTest, ::testing::ValuesIn(bench::kFamilies),
-    [](const auto& info) { return std::string(family_name(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Families, StepChangesTest,
+                         ::testing::ValuesIn(bench::kFamilies),
+                         [](const auto& info) {
+                           return std::string(family_name(info.param));
+                         });
 
 // What the families leave out: a transition that feeds both fused places
 // (a weight changes), an isolated loop that goes whole, and a name that is
