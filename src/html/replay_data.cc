@@ -1,5 +1,6 @@
 #include "html/replay_data.h"
 
+#include <algorithm>
 #include <cassert>
 #include <tuple>
 
@@ -21,16 +22,22 @@ ReplayRecorder::ReplayRecorder(const Net& input) {
   // starts the second part.
   bool from_place = true;
   const Arc* last = nullptr;
+  uint32_t from = 0;
   for (const Arc& arc : input.arcs()) {
     if (from_place &&
         (!places_.contains(arc.source) || !transitions_.contains(arc.target) ||
          (last != nullptr && std::tie(arc.source, arc.target) <=
                                  std::tie(last->source, last->target))))
       from_place = false;
-    append(arc, from_place);
+    // The arcs of one source come together.
+    if (last == nullptr || arc.source != last->source ||
+        from_place != (from < data_.place_count))
+      from = node(arc.source, from_place);
+    data_.arcs.push_back({from, node(arc.target, !from_place), arc.weight});
     last = &arc;
   }
   data_.input_arc_count = data_.arcs.size();
+  input_removed_.assign(data_.arcs.size(), false);
 }
 
 uint32_t ReplayRecorder::node(const std::string& name, bool place) const {
@@ -41,17 +48,24 @@ uint32_t ReplayRecorder::node(const std::string& name, bool place) const {
 }
 
 uint32_t ReplayRecorder::arc(const Arc& arc, bool from_place) const {
-  const auto found = live_arcs_.find(
-      key(node(arc.source, from_place), node(arc.target, !from_place)));
-  assert(found != live_arcs_.end());
-  return found->second;
-}
-
-void ReplayRecorder::append(const Arc& arc, bool from_place) {
   const uint32_t from = node(arc.source, from_place);
   const uint32_t to = node(arc.target, !from_place);
-  live_arcs_[key(from, to)] = static_cast<uint32_t>(data_.arcs.size());
-  data_.arcs.push_back({from, to, arc.weight});
+  if (const auto added = added_.find(key(from, to)); added != added_.end())
+    return added->second;
+  const auto end = data_.arcs.begin() + data_.input_arc_count;
+  const auto found = std::lower_bound(
+      data_.arcs.begin(), end, std::pair{from, to},
+      [](const ReplayArc& a, const std::pair<uint32_t, uint32_t>& ends) {
+        return std::pair{a.from, a.to} < ends;
+      });
+  assert(found != end && found->from == from && found->to == to &&
+         !input_removed_[found - data_.arcs.begin()]);
+  return static_cast<uint32_t>(found - data_.arcs.begin());
+}
+
+void ReplayRecorder::append(uint32_t from, uint32_t to, uint64_t weight) {
+  added_[key(from, to)] = static_cast<uint32_t>(data_.arcs.size());
+  data_.arcs.push_back({from, to, weight});
 }
 
 void ReplayRecorder::add(const Step& step) {
@@ -81,11 +95,17 @@ void ReplayRecorder::add(const Step& step) {
     row.removed.push_back(arc(removed, true));
   for (const Arc& removed : changes.removed_from_transitions)
     row.removed.push_back(arc(removed, false));
-  for (const uint32_t id : row.removed)
-    live_arcs_.erase(key(data_.arcs[id].from, data_.arcs[id].to));
+  for (const uint32_t id : row.removed) {
+    if (id < data_.input_arc_count)
+      input_removed_[id] = true;
+    else
+      added_.erase(key(data_.arcs[id].from, data_.arcs[id].to));
+  }
   const size_t before = data_.arcs.size();
-  for (const Arc& added : changes.added_from_places) append(added, true);
-  for (const Arc& added : changes.added_from_transitions) append(added, false);
+  for (const Arc& added : changes.added_from_places)
+    append(node(added.source, true), node(added.target, false), added.weight);
+  for (const Arc& added : changes.added_from_transitions)
+    append(node(added.source, false), node(added.target, true), added.weight);
   row.added = static_cast<uint32_t>(data_.arcs.size() - before);
   data_.steps.push_back(std::move(row));
 }

@@ -71,9 +71,11 @@ def bench_net(path, nodes=3000, seed=7):
             edges.append((transitions[rng.randrange(k)], p, 1))
     with open(path, "w", encoding="utf-8") as out:
         out.write("<petrinet>\n<placelist>\n")
-        out.writelines('<place name="%s"/>\n' % p for p in places)
+        out.writelines('<place name="%s"><info>%s</info></place>\n' % (p, p)
+                      for p in places)
         out.write("</placelist>\n<transitionlist>\n")
-        out.writelines('<transition name="%s"/>\n' % t for t in transitions)
+        out.writelines('<transition name="%s"><info>%s</info></transition>\n'
+                      % (t, t) for t in transitions)
         out.write("</transitionlist>\n<edgelist>\n")
         for source, target, weight in edges:
             out.write('<edge from="%s" to="%s" multiplicity="%d"/>\n'
