@@ -17,9 +17,11 @@ import sys
 import tempfile
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.support.ui import WebDriverWait
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "tests", "browser"))
+from headless import start_chromium  # noqa: E402
 
 
 def write_net(path):
@@ -81,16 +83,7 @@ def main(build, work=None):
           % (os.path.getsize(net) / 1e6, os.path.getsize(page) / 1e6,
              os.path.getsize(page) / os.path.getsize(net)))
 
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu",
-                 "--disable-quic", "--no-first-run",
-                 "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync",
-                 "--user-data-dir=" + os.path.join(work, "profile")):
-        options.add_argument(flag)
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
-                              options=options)
+    driver = start_chromium(work)
     try:
         driver.set_script_timeout(300)
         driver.get("file://" + page)

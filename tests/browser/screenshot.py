@@ -8,25 +8,16 @@ import os
 import sys
 import tempfile
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
+from headless import start_chromium
+
 
 def main(page, step, node, out):
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
     with tempfile.TemporaryDirectory() as profile:
-        for flag in ("--headless", "--no-sandbox", "--disable-gpu",
-                     "--disable-quic", "--no-first-run",
-                     "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync",
-                     "--hide-scrollbars", "--window-size=1100,900",
-                     "--user-data-dir=" + profile):
-            options.add_argument(flag)
-        driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
-                                  options=options)
+        driver = start_chromium(
+            profile, ("--hide-scrollbars", "--window-size=1100,900"))
         try:
             driver.get("file://" + os.path.abspath(page))
             WebDriverWait(driver, 30).until(

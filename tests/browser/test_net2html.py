@@ -15,11 +15,11 @@ import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
 import pytest
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
+
+from headless import start_chromium
 
 MAROVEL = os.environ["MAROVEL"]
 NET2HTML = os.environ["NET2HTML"]
@@ -35,19 +35,7 @@ def workdir():
 
 @pytest.fixture(scope="module")
 def browser(workdir):
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu",
-                 "--disable-quic", "--no-first-run",
-                 "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync",
-                 "--disable-dev-shm-usage",
-                 "--user-data-dir=" + os.path.join(workdir, "profile")):
-        options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs",
-                           {"browser": "ALL", "performance": "ALL"})
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
-                              options=options)
+    driver = start_chromium(workdir, logs=True)
     driver.set_script_timeout(120)
     yield driver
     driver.quit()
