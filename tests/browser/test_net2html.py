@@ -219,3 +219,28 @@ def test_replay_search_and_highlight(browser, workdir):
     assert "member" in node("t_sand").get_attribute("class")
     assert "member" not in node("p_boards").get_attribute("class")
     assert page_problems(browser, url) == ([], [])
+
+
+def test_big_net_table_and_neighbourhood(browser, workdir):
+    """Above the picture's limit: the survivors' table, largest first, and
+    the chosen node's neighbourhood at the step shown."""
+    net = os.path.join(workdir, "big-view.xml")
+    bench_net(net)
+    url = open_page(browser, net, workdir)
+    assert not browser.find_element(By.ID, "big").get_attribute("hidden")
+    browser.execute_script(
+        "window.marovelPage.goTo(window.marovelPage.steps)")
+    rows = browser.find_elements(By.CSS_SELECTOR, "#table-body .row")
+    # Only the rows in sight are made, largest aggregate first.
+    assert 0 < len(rows) < 100
+    sizes = [int(row.find_element(By.CSS_SELECTOR, ".size").text)
+             for row in rows]
+    assert sizes == sorted(sizes, reverse=True) and sizes[0] > 1
+    name = rows[0].find_element(By.CSS_SELECTOR, ".name").text
+    rows[0].click()
+    title = browser.find_element(By.ID, "hood-title").text
+    assert title.startswith("place '%s': " % name) or \
+        title.startswith("transition '%s': " % name), title
+    assert "within distance 1 at step" in title
+    assert browser.find_elements(By.CSS_SELECTOR, "#hood svg .node.selected")
+    assert page_problems(browser, url) == ([], [])
