@@ -4,12 +4,14 @@
 #
 #   scripts/install-deps.sh [JOB...]
 #
-# With no job, what building the commands needs (./run.sh). Each job adds:
+# With no job, what building the commands needs (./run.sh): net2html links
+# Graphviz's layout libraries, found through pkg-config. Each job adds:
 #   test     the unit and end-to-end tests: GoogleTest; dot renders
 #            net2dot's output; man-db and groff-base render the manual
 #            pages; lintian checks the packages; pkg-config builds the
-#            library's example; pytest runs the Python package's tests,
-#            networkx its conversions
+#            library's example; pytest runs the Python package's tests
+#            (networkx for its conversions) and drives headless Chromium
+#            through Selenium over net2html's pages
 #   fuzz     the libFuzzer harnesses: clang and its runtime libraries
 #   package  the Debian package: dpkg-dev (dpkg-buildflags, dpkg-shlibdeps)
 #            and file, which CPack runs on the commands
@@ -25,11 +27,15 @@
 # and on the GL and GLU headers. marovel links the base library only.
 set -euo pipefail
 
-packages=(cmake make g++ libwxgtk3.2-dev libexpat1-dev)
+packages=(cmake make g++ libwxgtk3.2-dev libexpat1-dev libgraphviz-dev
+          pkg-config)
 for job in "$@"; do
   case $job in
-    test) packages+=(libgtest-dev graphviz man-db groff-base lintian pkg-config
-                    python3-pytest python3-networkx) ;;
+    test)
+      packages+=(libgtest-dev graphviz man-db groff-base lintian pkg-config
+                 python3-pytest python3-networkx chromium chromium-driver
+                 python3-selenium)
+      ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     package) packages+=(dpkg-dev file) ;;
     bench) packages+=(libbenchmark-dev time libxml2-utils linux-perf) ;;

@@ -14,7 +14,8 @@ TEST(CompanionsTest, VersionIsTheBuildsOwn) {
   const std::pair<const char*, const char*> commands[] = {
       {PNML2NET_BINARY, "pnml2net"},
       {NET2DOT_BINARY, "net2dot"},
-      {NET2PNML_BINARY, "net2pnml"}};
+      {NET2PNML_BINARY, "net2pnml"},
+      {NET2HTML_BINARY, "net2html"}};
   for (const auto& [binary, name] : commands) {
     const ToolRun run = run_program(binary, {"--version"}, dir.path());
     EXPECT_EQ(run.status, 0) << name;

@@ -24,7 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kCommands[] = {"marovel", "pnml2net", "net2dot", "net2pnml"};
+const char* const kCommands[] = {"marovel", "pnml2net", "net2dot", "net2pnml",
+                                 "net2html"};
 
 bool on_path(const std::string& program) {
   const char* path = std::getenv("PATH");
@@ -131,7 +132,7 @@ TEST(InstallTest, CommandsPagesAndDocumentsGoUnderThePrefix) {
   EXPECT_EQ(files_below(prefix), all_of(expected_install(MAROVEL_BUILD_DIR)));
 
   // The installed commands run from there.
-  for (const char* command : {"pnml2net", "net2dot", "net2pnml"}) {
+  for (const char* command : {"pnml2net", "net2dot", "net2pnml", "net2html"}) {
     run = run_program(prefix + "/bin/" + command, {"--version"}, dir.path());
     EXPECT_EQ(run.status, 0) << command;
     EXPECT_EQ(run.out, std::string(command) + " " + MAROVEL_VERSION + "\n");
@@ -372,7 +373,9 @@ TEST(PackageTest, DebianPackagesHoldTheInstallAndNameTheirDependencies) {
   };
   const std::map<std::string, Fields> fields_of = {
       {"marovel",
-       {"science", {"libc6 ", "libstdc++6 ", "libexpat1 ", "libwxbase3"}}},
+       {"science",
+        {"libc6 ", "libstdc++6 ", "libexpat1 ", "libwxbase3", "libgvc6",
+         "libcgraph6"}}},
       {runtime, {"libs", {"libc6 ", "libstdc++6 ", "libexpat1 "}}},
       {"libmarovel-dev",
        {"libdevel", {runtime + " (= " + package_version() + ")"}}},
@@ -403,9 +406,11 @@ TEST(PackageTest, DebianPackagesHoldTheInstallAndNameTheirDependencies) {
         std::regex_search(fields, depends, std::regex("Depends: (.*)\n")));
     for (const std::string& needed : fields_of.at(name).depends)
       EXPECT_NE(depends[1].str().find(needed), std::string::npos) << needed;
-    // The library's own package needs no wxWidgets.
-    if (name != "marovel")
+    // The library's own package needs no wxWidgets, nor Graphviz.
+    if (name != "marovel") {
       EXPECT_EQ(depends[1].str().find("libwx"), std::string::npos);
+      EXPECT_EQ(depends[1].str().find("libgvc"), std::string::npos);
+    }
 
     run = run_program("dpkg-deb", {"-c", package}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
@@ -467,6 +472,7 @@ const std::pair<std::string, std::string> kAcceptedTags[] = {
     {"hardening-no-fortify-functions", "[usr/bin/pnml2net]"},
     {"hardening-no-fortify-functions", "[usr/bin/net2dot]"},
     {"hardening-no-fortify-functions", "[usr/bin/net2pnml]"},
+    {"hardening-no-fortify-functions", "[usr/bin/net2html]"},
     // The shared library holds their code and marovel's reduction, not its
     // command line.
     {"hardening-no-fortify-functions", "[usr/lib/*/libmarovel.so.*]"},

@@ -57,11 +57,39 @@ struct IndexedArc {
   friend bool operator==(const IndexedArc&, const IndexedArc&) = default;
 };
 
+// What one rule application changed in the net, for a caller that follows
+// a reduction change by change (Options::record_changes): applied in order
+// to the places, transitions and arcs() of the net as reduce() found it,
+// the changes of the first K steps give those of the net reduced with
+// max_steps = K.
+struct StepChanges {
+  // The nodes the application erased, each list in name order.
+  std::vector<std::string> erased_places;
+  std::vector<std::string> erased_transitions;
+  // The node that took over what the erased nodes stood for: every input
+  // node in an erased node's aggregate() is now in the absorber's. It is
+  // erased too when the application removed an isolated loop (a place and
+  // a transition that only feed each other) whole.
+  std::string absorber;
+  bool absorber_is_place = false;  // else a transition
+  // The arcs the application removed, with the weights they had, and the
+  // arcs it added, with the weights they have: an arc whose weight changed
+  // is in both. Arcs that leave a place and arcs that leave a transition
+  // are listed apart, as a name may be both a place and a transition; each
+  // list is in the order of Net::arcs().
+  std::vector<Arc> removed_from_places;
+  std::vector<Arc> removed_from_transitions;
+  std::vector<Arc> added_from_places;
+  std::vector<Arc> added_from_transitions;
+};
+
 // One rule application, as the reduction log writes it: "A:i,t,o reduced"
-// is {'A', {"i", "t", "o"}}.
+// is {'A', {"i", "t", "o"}}; with what it changed when the reduction
+// records its changes, else `changes` is empty.
 struct Step {
   char rule;
   std::vector<std::string> names;
+  StepChanges changes;
 };
 
 struct Options {
@@ -79,6 +107,10 @@ struct Options {
   // Called after every application, in order. An exception it throws stops
   // the reduction and propagates; the net is left as after that step.
   std::function<void(const Step&)> on_step;
+  // Whether each Step given to on_step carries its StepChanges. Recording
+  // costs time in proportion to the arcs of the erased nodes and nothing
+  // when off.
+  bool record_changes = false;
   // Called every 4096 applications with the number applied so far, so that
   // a caller can show progress or stop a long run: an exception it throws
   // stops the reduction and propagates, as from on_step.

@@ -5,6 +5,7 @@
 #include "base/quoted.h"
 #include "library/errors.h"
 #include "library/net_impl.h"
+#include "library/step_changes.h"
 #include "marovel/marovel.h"
 #include "reduce/kept_names.h"
 #include "reduce/reducer.h"
@@ -45,11 +46,19 @@ class CallerObserver final : public StepObserver {
  public:
   explicit CallerObserver(const Options& options) : options_(options) {}
 
+  bool wants_before() const override {
+    return options_.record_changes && options_.on_step;
+  }
+  void before(const PendingApplication& pending,
+              const NetModel& model) override {
+    recorder_.before(pending, model);
+  }
   void applied(const Application& application, const NetModel& model) override {
     if (!options_.on_step) return;
-    Step step{rule_letter(application.rule), {}};
+    Step step{rule_letter(application.rule), {}, {}};
     for (const NameId name : application.names.names())
       step.names.emplace_back(model.name(name));
+    if (options_.record_changes) recorder_.after(model, step.changes);
     options_.on_step(step);
   }
   void progress(uint64_t applications) override {
@@ -59,6 +68,7 @@ class CallerObserver final : public StepObserver {
 
  private:
   const Options& options_;
+  ChangeRecorder recorder_;
 };
 
 }  // namespace

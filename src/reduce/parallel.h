@@ -55,6 +55,9 @@ struct ParallelFusion {
   static MatchNameIds erased(const Match& m) {
     return {{m.removed}, {kKind}, 1};
   }
+  static MatchNameIds absorber(const Match& m) {
+    return {{m.kept}, {kKind}, 1};
+  }
 
   // The index finds twins through their group, not through a neighbour.
   static std::optional<NodeId> read_ahead(const NetNode&) {

@@ -37,7 +37,7 @@ std::optional<typename R::Match> Reducer::find() {
   return scan<R>(model_, kept_);
 }
 
-Reducer::Step Reducer::step() {
+Reducer::Step Reducer::step(StepObserver* watcher) {
   Step step;
   footprint_.clear();
   until_a_rule([&](auto rule) {
@@ -51,6 +51,10 @@ Reducer::Step Reducer::step() {
       record_footprint<R>(model_, *match, footprint_);
       index_->before_step(footprint_);
     }
+    if (watcher != nullptr)
+      watcher->before({Application{kRuleOf<R>, R::names(*match)},
+                       R::erased(*match), R::absorber(*match)},
+                      model_);
     const FusionMoves moves = index_ ? FusionMoves::kSmallerIntoLarger
                                      : FusionMoves::kRemovedIntoKept;
     if (!R::apply(model_, *match, moves)) {
@@ -113,6 +117,7 @@ std::string fault_message(const ReductionReport::Fault& fault) {
   return "\nNet inconsistent on step " + std::to_string(fault.step) + "\n";
 }
 
+void StepObserver::before(const PendingApplication&, const NetModel&) {}
 void StepObserver::applied(const Application&, const NetModel&) {}
 void StepObserver::progress(uint64_t) {}
 
@@ -153,9 +158,13 @@ ReductionReport run_steps(NetModel& model, const ReductionSettings& settings,
   Reducer reducer(std::move(model), settings.rules, engine, settings.keep,
                   settings.cores);
   ModelReturn model_return(model, reducer);
+  StepObserver* const watcher =
+      settings.observer != nullptr && settings.observer->wants_before()
+          ? settings.observer
+          : nullptr;
   for (int32_t step = 0; step < settings.max_steps; ++step) {
     model_return.step_begins();
-    const Reducer::Step done = reducer.step();
+    const Reducer::Step done = reducer.step(watcher);
     model_return.step_ends();
     using Fault = ReductionReport::Fault;
     if (done.missing_place)

@@ -31,6 +31,8 @@ namespace marovel {
 // closed and mirrored, which the index cannot.
 enum class Engine { kIndexed, kReference };
 
+class StepObserver;
+
 class Reducer {
  public:
   // Takes over `model`, of which no step erases a node `kept` names. Should
@@ -53,8 +55,10 @@ class Reducer {
   // One step. Once a step leaves the model inconsistent, the index can no
   // longer be trusted and the reference scans take over. Should memory run
   // out (std::bad_alloc), the step may be left half done: the model is then
-  // fit only to be destroyed.
-  Step step();
+  // fit only to be destroyed. Unless `watcher` is null, its before() is
+  // called with the match found, on the model as it still is, just before
+  // the application.
+  Step step(StepObserver* watcher = nullptr);
 
   // Whether a step would apply a rule now; changes nothing.
   bool can_step();
@@ -107,16 +111,31 @@ std::string fault_message(const ReductionReport::Fault& fault);
 // run's limit.
 std::string stopped_text(const ReductionReport& report, int32_t max_steps);
 
+// An application about to be made, as StepObserver::before() sees it.
+struct PendingApplication {
+  Application application;
+  MatchNameIds erased;    // the nodes it erases (the rule's erased())
+  MatchNameIds absorber;  // the node that takes them over (absorber())
+};
+
 // Follows a run application by application, for callers other than the
-// reduction log. An exception thrown by either member stops the run and
-// propagates out of run_reduction, the model left as after the last
-// application.
+// reduction log. An exception thrown by applied() or progress() stops the
+// run and propagates out of run_reduction, the model left as after the last
+// application; one thrown by before() leaves it empty, as std::bad_alloc
+// within a step does.
 class StepObserver {
  public:
   // The applications between two calls of progress().
   static constexpr uint64_t kProgressInterval = 4096;
 
   virtual ~StepObserver() = default;
+  // Whether the run is to call before(): asked once, so that a run whose
+  // observer needs no look before the applications costs nothing more.
+  virtual bool wants_before() const { return false; }
+  // Just before each application, with the model it is about to change.
+  // An application that then fails (rule A on a model that names a place
+  // it lacks) is followed by the next rule's before() in the same step.
+  virtual void before(const PendingApplication& pending, const NetModel& model);
   // After each application, in the order of the log, with the model it
   // left.
   virtual void applied(const Application& application, const NetModel& model);

@@ -90,6 +90,11 @@ concept ReductionRule = std::equality_comparable<typename R::Match> &&
   // The nodes the application of the match erases, read off the match
   // alone: what a kept name forbids, and the erased part of the footprint.
   { R::erased(match) } -> std::same_as<MatchNameIds>;
+  // The one node that takes over the erased nodes' aggregates and, in a
+  // fusion, their arcs: the only survivor whose arcs to the erased nodes'
+  // neighbours the application may change. It is erased too when the
+  // match is an isolated loop that goes whole.
+  { R::absorber(match) } -> std::same_as<MatchNameIds>;
   // Calls offer(candidate) for every candidate whose answer to at() may
   // change when the bags of node `name` (of `kind`) change: what the
   // index re-checks after a step, and the candidates a twin group lets

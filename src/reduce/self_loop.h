@@ -44,6 +44,9 @@ struct SelfLoopRemoval {
   static MatchNameIds erased(const Match& m) {
     return {{m.removed}, {kKind}, 1};
   }
+  static MatchNameIds absorber(const Match& m) {
+    return {{m.neighbour}, {other_kind(kKind)}, 1};
+  }
 
   // at() reads no node but the candidate.
   static std::optional<NodeId> read_ahead(const NetNode&) {

@@ -36,6 +36,9 @@ struct SeriesPlaces {
             {NodeKind::kPlace, NodeKind::kTransition},
             2};
   }
+  static MatchNameIds absorber(const Match& m) {
+    return {{m.kept_place}, {NodeKind::kPlace}, 1};
+  }
 
   // at() reads the input place of a transition with one input and one
   // output arc.
@@ -103,6 +106,9 @@ struct SeriesTransitions {
     return {{m.place, m.removed_transition},
             {NodeKind::kPlace, NodeKind::kTransition},
             2};
+  }
+  static MatchNameIds absorber(const Match& m) {
+    return {{m.kept_transition}, {NodeKind::kTransition}, 1};
   }
 
   // at() reads the output transition of a place with one input and one

@@ -21,7 +21,7 @@ constexpr char kUsage[] =
 
 int run_net2dot(const std::vector<std::string>& args, std::ostream& out,
                 std::ostream& err) {
-  const ToolInfo tool = {"net2dot", kUsage, "dot", /*takes_net=*/false};
+  const ToolInfo tool = {"net2dot", kUsage, "dot", {}};
   ToolStart start;
   if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;

@@ -22,7 +22,7 @@ constexpr char kUsage[] =
 
 int run_net2pnml(const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err) {
-  const ToolInfo tool = {"net2pnml", kUsage, "pnml", /*takes_net=*/false};
+  const ToolInfo tool = {"net2pnml", kUsage, "pnml", {}};
   ToolStart start;
   if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;

@@ -21,7 +21,7 @@ constexpr char kUsage[] =
 
 int run_pnml2net(const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err) {
-  const ToolInfo tool = {"pnml2net", kUsage, "xml", /*takes_net=*/true};
+  const ToolInfo tool = {"pnml2net", kUsage, "xml", {.net = true}};
   ToolStart start;
   if (const std::optional<int> status = start_tool(tool, args, out, err, start))
     return *status;

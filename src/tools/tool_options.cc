@@ -1,5 +1,7 @@
 #include "tools/tool_options.h"
 
+#include <charconv>
+
 namespace marovel {
 namespace {
 
@@ -27,8 +29,8 @@ bool match_valued(std::string_view arg, std::string_view short_form,
 
 }  // namespace
 
-Status parse_tool_options(const std::vector<std::string>& args, bool takes_net,
-                          ToolOptions& options) {
+Status parse_tool_options(const std::vector<std::string>& args,
+                          ToolOptionSet accepted, ToolOptions& options) {
   const auto reject = [](std::string why) {
     return Status::error(Status::Code::kInvalidInput, std::move(why));
   };
@@ -58,8 +60,13 @@ Status parse_tool_options(const std::vector<std::string>& args, bool takes_net,
       std::optional<std::string>* target;
       bool allowed;
     };
-    const Valued valued[] = {{"-o", "--output", &options.output, true},
-                             {"", "--net", &options.net, takes_net}};
+    std::optional<std::string> steps, keep;
+    const Valued valued[] = {
+        {"-o", "--output", &options.output, true},
+        {"", "--net", &options.net, accepted.net},
+        {"", "--rules", &options.rules, accepted.reduction},
+        {"", "--steps", &steps, accepted.reduction},
+        {"", "--keep", &keep, accepted.reduction}};
     bool matched = false;
     for (const Valued& option : valued) {
       std::optional<std::string_view> value;
@@ -75,11 +82,39 @@ Status parse_tool_options(const std::vector<std::string>& args, bool takes_net,
       if (value->empty())
         return reject("option '" + std::string(option.long_form) +
                       "' needs a non-empty value");
-      if (option.target->has_value())
+      const bool given = option.target == &steps  ? options.steps.has_value()
+                         : option.target == &keep ? !options.keep.empty()
+                                                  : option.target->has_value();
+      if (given)
         return reject("option '" + std::string(option.long_form) +
                       "' is given more than once");
       *option.target = std::string(*value);
       break;
+    }
+    if (options.rules &&
+        options.rules->find_first_not_of("ABCDEFabcdef") != std::string::npos)
+      return reject("option '--rules' takes letters A to F, not '" +
+                    *options.rules + "'");
+    if (steps) {
+      int32_t number = 0;
+      const char* end = steps->data() + steps->size();
+      const auto [stop, error] = std::from_chars(steps->data(), end, number);
+      if (error != std::errc() || stop != end)
+        return reject("option '--steps' takes a whole number, not '" + *steps +
+                      "'");
+      options.steps = number;
+    }
+    if (keep) {
+      size_t start = 0;
+      while (true) {
+        const size_t comma = keep->find(',', start);
+        const std::string name = keep->substr(start, comma - start);
+        if (name.empty())
+          return reject("option '--keep' has an empty name in '" + *keep + "'");
+        options.keep.push_back(name);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+      }
     }
     if (!matched) {
       // Anything that is not one of our options would otherwise come back

@@ -32,7 +32,8 @@ TEST(ToolOptionsTest, AcceptedForms) {
   };
   for (const Case& c : cases) {
     ToolOptions options;
-    ASSERT_TRUE(IsOk(parse_tool_options(c.args, true, options))) << c.args[0];
+    ASSERT_TRUE(IsOk(parse_tool_options(c.args, {.net = true}, options)))
+        << c.args[0];
     EXPECT_FALSE(options.help);
     EXPECT_EQ(options.input, c.input);
     EXPECT_EQ(options.output, c.output);
@@ -57,13 +58,13 @@ TEST(ToolOptionsTest, HelpAndVersionEndTheParse) {
   };
   for (const Case& c : cases) {
     ToolOptions options;
-    ASSERT_TRUE(IsOk(parse_tool_options(c.args, false, options))) << c.args[0];
+    ASSERT_TRUE(IsOk(parse_tool_options(c.args, {}, options))) << c.args[0];
     EXPECT_EQ(options.help, c.help) << c.args[0];
     EXPECT_EQ(options.version, c.version) << c.args[0];
   }
   // After "--" it is a file name.
   ToolOptions options;
-  ASSERT_TRUE(IsOk(parse_tool_options({"--", "--version"}, false, options)));
+  ASSERT_TRUE(IsOk(parse_tool_options({"--", "--version"}, {}, options)));
   EXPECT_FALSE(options.version);
   EXPECT_EQ(options.input, "--version");
 }
@@ -71,32 +72,61 @@ TEST(ToolOptionsTest, HelpAndVersionEndTheParse) {
 TEST(ToolOptionsTest, RejectedLines) {
   struct Case {
     std::vector<std::string> args;
-    bool takes_net;
+    ToolOptionSet accepted;
     std::string error;
   };
   const Case cases[] = {
-      {{}, true, "no input file given"},
+      {{}, {.net = true}, "no input file given"},
       {{"a.pnml", "b.pnml"},
-       true,
+       {.net = true},
        "more than one input file given ('a.pnml', 'b.pnml')"},
-      {{"a.pnml", "-o"}, true, "option '-o' needs a value"},
+      {{"a.pnml", "-o"}, {.net = true}, "option '-o' needs a value"},
       {{"a.pnml", "--output="},
-       true,
+       {.net = true},
        "option '--output' needs a non-empty value"},
       {{"a.pnml", "-o", "x", "-o", "y"},
-       true,
+       {.net = true},
        "option '--output' is given more than once"},
-      {{"a.pnml", "--verbose"}, true, "unknown option '--verbose'"},
-      {{"a.pnml", "--versions"}, true, "unknown option '--versions'"},
-      {{"a.pnml", "--version=1"}, true, "unknown option '--version=1'"},
-      {{"a.xml", "--net", "n"}, false, "unknown option '--net'"},
+      {{"a.pnml", "--verbose"}, {.net = true}, "unknown option '--verbose'"},
+      {{"a.pnml", "--versions"}, {.net = true}, "unknown option '--versions'"},
+      {{"a.pnml", "--version=1"},
+       {.net = true},
+       "unknown option '--version=1'"},
+      {{"a.xml", "--net", "n"}, {}, "unknown option '--net'"},
+      {{"a.xml", "--steps=3"}, {}, "unknown option '--steps=3'"},
+      {{"a.xml", "--rules=ABG"},
+       {.reduction = true},
+       "option '--rules' takes letters A to F, not 'ABG'"},
+      {{"a.xml", "--steps", "3x"},
+       {.reduction = true},
+       "option '--steps' takes a whole number, not '3x'"},
+      {{"a.xml", "--steps=99999999999"},
+       {.reduction = true},
+       "option '--steps' takes a whole number, not '99999999999'"},
+      {{"a.xml", "--steps=1", "--steps=2"},
+       {.reduction = true},
+       "option '--steps' is given more than once"},
+      {{"a.xml", "--keep=a,,b"},
+       {.reduction = true},
+       "option '--keep' has an empty name in 'a,,b'"},
   };
   for (const Case& c : cases) {
     ToolOptions options;
-    const Status status = parse_tool_options(c.args, c.takes_net, options);
+    const Status status = parse_tool_options(c.args, c.accepted, options);
     EXPECT_EQ(status.code(), Status::Code::kInvalidInput);
     EXPECT_EQ(status.message(), c.error);
   }
+}
+
+TEST(ToolOptionsTest, ReductionOptions) {
+  ToolOptions options;
+  ASSERT_TRUE(IsOk(parse_tool_options(
+      {"--rules=ab", "--steps", "-2", "--keep=p1,t 2", "in.xml"},
+      {.reduction = true}, options)));
+  EXPECT_EQ(options.rules, "ab");
+  EXPECT_EQ(options.steps, -2);
+  EXPECT_EQ(options.keep, (std::vector<std::string>{"p1", "t 2"}));
+  EXPECT_EQ(options.input, "in.xml");
 }
 
 TEST(ToolOptionsTest, ReplaceExtension) {

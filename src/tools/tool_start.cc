@@ -13,7 +13,7 @@ std::optional<int> start_tool(const ToolInfo& tool,
                               std::ostream& out, std::ostream& err,
                               ToolStart& start) {
   ToolOptions options;
-  if (const Status parsed = parse_tool_options(args, tool.takes_net, options);
+  if (const Status parsed = parse_tool_options(args, tool.accepted, options);
       !parsed.ok()) {
     err << tool.name << ": " << parsed.message() << "\n" << tool.usage;
     return 2;

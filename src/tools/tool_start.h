@@ -21,7 +21,7 @@ struct ToolInfo {
   std::string_view name;  // prefixes every error
   std::string_view usage;
   std::string_view output_extension;  // of the default output name
-  bool takes_net;
+  ToolOptionSet accepted;  // the options besides -o, -h and --version
 };
 
 struct ToolStart {
