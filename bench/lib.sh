@@ -1,5 +1,25 @@
-# What the benchmark scripts share; sourced with $dir (nets and records) and
-# $build (the build with the bench tools) set.
+# What the benchmark scripts share; sourced with $root (the repository),
+# $dir (nets and records) and $build (the build with the bench tools) set.
+
+# Installs the bench packages, builds TARGET... in $build (Release, with
+# the bench tools, without the tests) and makes the folders of the nets and
+# the runs. CMake options may come first, up to a "--":
+#   bench_build -DMAROVEL_PYTHON=ON -- marovel marovel_python
+bench_build() {
+  local options=()
+  if [[ " $* " == *" -- "* ]]; then
+    while [ "$1" != "--" ]; do
+      options+=("$1")
+      shift
+    done
+    shift
+  fi
+  "$root/scripts/install-deps.sh" bench
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
+    -DMAROVEL_TESTS=OFF "${options[@]}" >/dev/null
+  cmake --build "$build" -j2 --target "$@" >/dev/null
+  mkdir -p "$dir/nets" "$dir/runs"
+}
 
 # The net of one family and size, generated once; its arc count beside it.
 net() {

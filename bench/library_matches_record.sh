@@ -17,10 +17,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${BENCH_DIR:-$root/build/bench}
 build=$dir/build
 
-"$root/scripts/install-deps.sh" bench
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
-  -DMAROVEL_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target marovel_library_run >/dev/null
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh"
+bench_build marovel_library_run
 
 library=$dir/library-record
 "$root/bench/record_runs.sh" "$build/marovel_library_run" "$library" $nets

@@ -16,15 +16,9 @@ size=${BENCH_SIZE:-1000000}
 repeat=${BENCH_REPEAT:-3}
 build=$dir/build
 
-"$root/scripts/install-deps.sh" bench
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
-  -DMAROVEL_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target marovel marovel_gen_net \
-  marovel_library_run >/dev/null
-mkdir -p "$dir/nets" "$dir/runs"
-
 # shellcheck source=bench/lib.sh
 source "$root/bench/lib.sh"
+bench_build marovel marovel_gen_net marovel_library_run
 
 file=$(net "$family" "$size")
 : >"$dir/runs/library.txt"

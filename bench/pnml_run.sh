@@ -15,12 +15,9 @@ nodes=${PNML_NODES:-200000}
 runs=${PNML_RUNS:-7}
 build=$dir/build
 
-"$root/scripts/install-deps.sh" bench
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
-  -DMAROVEL_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target pnml2net marovel_gen_net \
-  marovel_pnml_phases >/dev/null
-mkdir -p "$dir/nets" "$dir/runs"
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh"
+bench_build pnml2net marovel_gen_net marovel_pnml_phases
 
 input=$dir/nets/$family-$nodes.pnml
 if [ ! -s "$input" ]; then

@@ -23,16 +23,11 @@ python=${BENCH_PYTHON:-/usr/bin/python3}
 [ -x "$python" ] || python=$(command -v python3)
 echo "python: $python ($("$python" --version 2>&1))"
 
-"$root/scripts/install-deps.sh" bench python
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
-  -DMAROVEL_TESTS=OFF -DMAROVEL_PYTHON=ON -DPython_EXECUTABLE="$python" \
-  >/dev/null
-cmake --build "$build" -j2 --target marovel marovel_gen_net marovel_python \
-  >/dev/null
-mkdir -p "$dir/nets" "$dir/runs"
-
+"$root/scripts/install-deps.sh" python
 # shellcheck source=bench/lib.sh
 source "$root/bench/lib.sh"
+bench_build -DMAROVEL_PYTHON=ON -DPython_EXECUTABLE="$python" -- \
+  marovel marovel_gen_net marovel_python
 
 file=$(net random "$size")
 bench_py=("$python" "$root/bench/python_bench.py")

@@ -18,10 +18,9 @@ repeat=${BENCH_REPEAT:-3}
 build=$dir/build
 variants="all no-prefetch one-core"
 
-"$root/scripts/install-deps.sh" bench
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMAROVEL_BENCH=ON \
-  -DMAROVEL_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target marovel_gen_net >/dev/null
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh"
+bench_build marovel_gen_net
 for variant in $variants; do
   case $variant in
     all) flags=() ;;
@@ -32,10 +31,6 @@ for variant in $variants; do
     -DMAROVEL_TESTS=OFF "${flags[@]}" >/dev/null
   cmake --build "$dir/build-$variant" -j2 --target marovel >/dev/null
 done
-mkdir -p "$dir/nets" "$dir/runs"
-
-# shellcheck source=bench/lib.sh
-source "$root/bench/lib.sh"
 
 printf '%-8s %8s | %8s | %8s %6s | %8s %6s\n' family nodes "all s" \
   "no pf s" gain "1 core s" gain

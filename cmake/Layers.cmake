@@ -37,19 +37,19 @@ function(marovel_layer_checks)
                 reader:reader_uses_writer:writer/net_writer.h
                 netfile:netfile_uses_model:model/net_model.h
                 driver:driver_uses_xml:xml/xml_document.h)
-    string(REPLACE ":" ";" parts ${check})
-    list(GET parts 0 layer)
-    list(GET parts 1 file)
+    string(REPLACE ":" ";" fields ${check})
+    list(GET fields 0 layer)
+    list(GET fields 1 file)
     add_library(layer_check_${file} OBJECT EXCLUDE_FROM_ALL ${dir}/${file}.cc)
     get_target_property(seen marovel_${layer} LINK_LIBRARIES)
     target_link_libraries(layer_check_${file} PRIVATE marovel_${layer} ${seen})
     add_test(NAME LayerCheck.${file}
              COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR}
                      --target layer_check_${file})
-    list(LENGTH parts length)
+    list(LENGTH fields length)
     if(length EQUAL 3)
       # GCC: "H: No such file or directory"; clang: "'H' file not found".
-      list(GET parts 2 header)
+      list(GET fields 2 header)
       string(REPLACE "." "\\." header ${header})
       set_tests_properties(LayerCheck.${file} PROPERTIES PASS_REGULAR_EXPRESSION
         "${header}'?:? (No such file or directory|file not found)")
