@@ -18,32 +18,22 @@ NameTable::NameTable(const std::vector<std::string_view>& names) {
   *this = NameTable(names, ids);
 }
 
+NameTable::Entry NameTable::entry_of(std::string_view name, uint32_t position) {
+  unsigned char bytes[8] = {};
+  if (!name.empty())
+    std::memcpy(bytes, name.data(), std::min<size_t>(8, name.size()));
+  uint64_t prefix = 0;
+  for (const unsigned char byte : bytes) prefix = prefix << 8 | byte;
+  return {prefix, name, position};
+}
+
 NameTable::NameTable(const std::vector<std::string_view>& names,
                      std::vector<NameId>& ids, TwoCores cores) {
   assert(names.size() < std::numeric_limits<NameId>::max());
-  // Each name with its position and its first eight bytes as a big-endian
-  // number, zero-padded: comparing those numbers compares the prefixes as
-  // memcmp does (unsigned bytes), so most comparisons never reach the
-  // names, which lie scattered over the loaded document.
-  struct Entry {
-    uint64_t prefix;
-    std::string_view name;
-    NameId position;
-  };
   std::vector<Entry> sorted;
   sorted.reserve(names.size());
-  for (size_t k = 0; k < names.size(); ++k) {
-    unsigned char bytes[8] = {};
-    if (!names[k].empty())
-      std::memcpy(bytes, names[k].data(), std::min<size_t>(8, names[k].size()));
-    uint64_t prefix = 0;
-    for (const unsigned char byte : bytes) prefix = prefix << 8 | byte;
-    sorted.push_back({prefix, names[k], static_cast<NameId>(k)});
-  }
-  const auto before = [](const Entry& a, const Entry& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    return a.name < b.name;
-  };
+  for (size_t k = 0; k < names.size(); ++k)
+    sorted.push_back(entry_of(names[k], static_cast<uint32_t>(k)));
   // Large tables sort their halves on both cores, then merge them.
   const auto middle =
       sorted.begin() + static_cast<ptrdiff_t>(sorted.size() / 2);
@@ -52,28 +42,85 @@ NameTable::NameTable(const std::vector<std::string_view>& names,
       [&] { std::sort(middle, sorted.end(), before); },
       [&] { std::sort(sorted.begin(), middle, before); });
   std::inplace_merge(sorted.begin(), middle, sorted.end(), before);
+  *this = NameTable(sorted, ids, names.size(),
+                    [](uint32_t position) { return position; });
+}
+
+template <typename Index>
+NameTable::NameTable(const std::vector<Entry>& sorted, std::vector<NameId>& ids,
+                     size_t positions, const Index& index) {
   size_t total = 0;
   for (const Entry& entry : sorted) total += entry.name.size();
   text_.reserve(total);
   starts_.reserve(sorted.size() + 1);
-  ids.resize(names.size());
+  ids.resize(positions);
   // In name order the names and their positions lie anywhere: each is
   // asked for some entries ahead.
   constexpr size_t kAhead = 16;
   for (size_t k = 0; k < sorted.size(); ++k) {
     if (k + kAhead < sorted.size()) {
       prefetch_memory(sorted[k + kAhead].name.data());
-      prefetch_memory(&ids[sorted[k + kAhead].position]);
+      prefetch_memory(&ids[index(sorted[k + kAhead].position)]);
     }
     const std::string_view name = sorted[k].name;
     if (k == 0 || name != sorted[k - 1].name) {
       starts_.push_back(text_.size());
       text_.insert(text_.end(), name.begin(), name.end());
     }
-    ids[sorted[k].position] = static_cast<NameId>(starts_.size() - 1);
+    ids[index(sorted[k].position)] = static_cast<NameId>(starts_.size() - 1);
   }
   starts_.push_back(text_.size());
   build_index();
+}
+
+namespace {
+
+// A builder's position: the group in the top bit.
+constexpr uint32_t kGroup1 = uint32_t{1} << 31;
+
+}  // namespace
+
+void NameTable::Builder::add(std::span<const std::string_view> names,
+                             unsigned group, size_t first) {
+  assert(group < 2 && first + names.size() <= kMaxPosition);
+  if (names.empty()) return;
+  const size_t start = entries_.size();
+  const uint32_t tag = group == 0 ? 0 : kGroup1;
+  for (size_t k = 0; k < names.size(); ++k)
+    entries_.push_back(
+        entry_of(names[k], tag | static_cast<uint32_t>(first + k)));
+  std::sort(entries_.begin() + static_cast<ptrdiff_t>(start), entries_.end(),
+            before);
+  run_starts_.push_back(start);
+  // Runs of no more than the newest run's length are merged into it, so
+  // that the runs' lengths fall from the first to the last and each entry
+  // takes part in about log2(runs) merges.
+  while (run_starts_.size() >= 2) {
+    const size_t last = run_starts_.back();
+    const size_t before_last = run_starts_[run_starts_.size() - 2];
+    if (last - before_last > entries_.size() - last) break;
+    std::inplace_merge(entries_.begin() + static_cast<ptrdiff_t>(before_last),
+                       entries_.begin() + static_cast<ptrdiff_t>(last),
+                       entries_.end(), before);
+    run_starts_.pop_back();
+  }
+}
+
+NameTable NameTable::Builder::finish(std::vector<NameId>& ids,
+                                     size_t group0_size) && {
+  // The newest runs are the shortest: merging from the back keeps each
+  // merge's shorter side short.
+  while (run_starts_.size() >= 2) {
+    std::inplace_merge(
+        entries_.begin() + static_cast<ptrdiff_t>(run_starts_.end()[-2]),
+        entries_.begin() + static_cast<ptrdiff_t>(run_starts_.back()),
+        entries_.end(), before);
+    run_starts_.pop_back();
+  }
+  return NameTable(entries_, ids, entries_.size(), [&](uint32_t position) {
+    return position & kGroup1 ? group0_size + (position & ~kGroup1)
+                              : size_t{position};
+  });
 }
 
 NameTable::NameTable(const NameTable& other)

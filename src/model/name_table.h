@@ -30,6 +30,8 @@ class NameTable {
   // REQUIRES: names.size() < 2^32.
   NameTable(const std::vector<std::string_view>& names,
             std::vector<NameId>& ids, TwoCores cores = {});
+  class Builder;
+
   NameTable(std::initializer_list<std::string_view> names)
       : NameTable(std::vector<std::string_view>(names)) {}
 
@@ -56,6 +58,26 @@ class NameTable {
                 std::span<std::optional<NameId>> ids) const;
 
  private:
+  // A name with its position among the names given, and its first eight
+  // bytes as a big-endian number, zero-padded: comparing those numbers
+  // compares the prefixes as memcmp does (unsigned bytes), so most
+  // comparisons never reach the names, which lie scattered in memory.
+  struct Entry {
+    uint64_t prefix;
+    std::string_view name;
+    uint32_t position;
+  };
+  static Entry entry_of(std::string_view name, uint32_t position);
+  static bool before(const Entry& a, const Entry& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    return a.name < b.name;
+  }
+  // The table of the names of `sorted`, in order; ids[index(position)] is
+  // the id of each entry's name.
+  template <typename Index>
+  NameTable(const std::vector<Entry>& sorted, std::vector<NameId>& ids,
+            size_t positions, const Index& index);
+
   LinearProbing probing() const;
   void build_index();
   std::optional<NameId> find_hashed(std::string_view name, uint64_t hash) const;
@@ -67,6 +89,35 @@ class NameTable {
   // high half of a name's hash and its id + 1 (0: empty), so that a lookup
   // costs one slot read and, mostly, one name compare.
   std::vector<uint64_t> slots_;
+};
+
+// Builds a table from names that arrive in runs while something else goes
+// on (a parse delivering the lists): each run is sorted as it arrives and
+// merged with the runs before it of no greater length, so that once the
+// last run is in, what is left is a few merges rather than a whole sort.
+// The names come in two groups of positions (the place list and the
+// transition list, in either order); ids are filled as if the groups were
+// one list, group 0 first.
+class NameTable::Builder {
+ public:
+  // Takes `names` as positions first, first + 1, ... of `group`. The names'
+  // bytes must outlive the builder; the span need not.
+  // REQUIRES: group < 2; first + names.size() <= kMaxPosition.
+  void add(std::span<const std::string_view> names, unsigned group,
+           size_t first);
+  // Names taken so far.
+  size_t size() const { return entries_.size(); }
+  // The table of every name taken; ids[k] is the id of position k, where
+  // the positions of group 1 follow the `group0_size` of group 0.
+  // REQUIRES: the positions taken are 0 .. group0_size - 1 of group 0 and
+  // 0 .. n - 1 of group 1, each once.
+  NameTable finish(std::vector<NameId>& ids, size_t group0_size) &&;
+
+  static constexpr size_t kMaxPosition = (size_t{1} << 31) - 1;
+
+ private:
+  std::vector<Entry> entries_;
+  std::vector<size_t> run_starts_;  // where each sorted run begins
 };
 
 }  // namespace marovel

@@ -63,5 +63,58 @@ TEST(NameTableTest, CopiesAndMovesKeepTheirOwnText) {
   EXPECT_EQ(copy.find("a"), NameId{0});
 }
 
+// A builder fed in runs, in any order of its two groups, makes the table and
+// the ids the whole list makes at once.
+TEST(NameTableTest, BuilderFedInRunsMatchesTheWholeList) {
+  std::vector<std::string> texts;
+  for (int k = 0; k < 5000; ++k) {
+    const int scrambled = (k * 7919) % 5000;
+    texts.push_back((k % 3 == 0 ? "place_long_prefix_" : "t") +
+                    std::to_string(scrambled % 3000));
+  }
+  texts.push_back("");
+  const std::vector<std::string_view> all_names(texts.begin(), texts.end());
+  const size_t group0 = 3001;  // names 0 .. 3000; the rest are group 1
+  std::vector<NameId> expected_ids;
+  const NameTable expected(all_names, expected_ids);
+
+  // Each case: run lengths, taken alternately from group 0 and group 1
+  // while both have names left; "group 1 first" starts with group 1.
+  struct Case {
+    const char* what;
+    std::vector<size_t> runs;
+    bool group1_first;
+  };
+  const Case cases[] = {
+      {"one run per group", {group0, 5001 - group0}, false},
+      {"group 1 first", {5001 - group0, group0}, true},
+      {"short runs", {1, 1, 7, 100, 3, 1000, 2, 64}, false},
+      {"growing runs", {1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    NameTable::Builder builder;
+    size_t taken[2] = {0, 0};
+    const size_t sizes[2] = {group0, all_names.size() - group0};
+    unsigned group = c.group1_first ? 1 : 0;
+    size_t run = 0;
+    while (taken[0] < sizes[0] || taken[1] < sizes[1]) {
+      if (taken[group] == sizes[group]) group = 1 - group;
+      const size_t length =
+          std::min(c.runs[run++ % c.runs.size()], sizes[group] - taken[group]);
+      const size_t offset = group == 0 ? 0 : group0;
+      builder.add(std::span(all_names).subspan(offset + taken[group], length),
+                  group, taken[group]);
+      taken[group] += length;
+      group = 1 - group;
+    }
+    std::vector<NameId> ids;
+    const NameTable table = std::move(builder).finish(ids, group0);
+    EXPECT_EQ(all(table), all(expected));
+    EXPECT_EQ(ids, expected_ids);
+    EXPECT_EQ(table.find("t17"), expected.find("t17"));
+  }
+}
+
 }  // namespace
 }  // namespace marovel

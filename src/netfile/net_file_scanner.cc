@@ -15,6 +15,10 @@ namespace {
 // few enough that a batch stays in the cache.
 constexpr size_t kBatchEdges = 8192;
 
+// Names handed on at a time: a run the receiver can sort while the parse
+// goes on.
+constexpr size_t kRunNames = size_t{1} << 16;
+
 // How messages name a member of a list that is no element.
 std::string_view content_name(XmlNodeType type) {
   switch (type) {
@@ -118,6 +122,10 @@ void NetFileScanner::start_member(ScannedList& list, std::string_view element,
       net_.name_text->allocate(std::max<size_t>(name->size(), 1), 1));
   if (!name->empty()) std::memcpy(copy, name->data(), name->size());
   list.names.emplace_back(copy, name->size());
+  const NetList kind =
+      &list == &net_.places ? NetList::kPlaces : NetList::kTransitions;
+  if (list.names.size() - names_sent_[static_cast<int>(kind)] >= kRunNames)
+    send_names(kind);
   note_declarations(attributes, nullptr);
   list.elements.push_back(net_.store.start_element(element, attributes));
   list.infos.push_back(kNoInfo);
@@ -194,6 +202,18 @@ void NetFileScanner::send_edges() {
   if (receiver_ != nullptr) receiver_->edges(std::move(batch));
 }
 
+void NetFileScanner::send_names(NetList kind) {
+  const ScannedList& list =
+      kind == NetList::kPlaces ? net_.places : net_.transitions;
+  size_t& sent = names_sent_[static_cast<int>(kind)];
+  const size_t declared = declared_count(list);
+  if (declared <= sent) return;
+  if (receiver_ != nullptr)
+    receiver_->names(kind, sent,
+                     std::span(list.names).subspan(sent, declared - sent));
+  sent = declared;
+}
+
 void NetFileScanner::end_element() {
   const size_t level = --depth_;
   if (level >= 2) {
@@ -207,7 +227,10 @@ void NetFileScanner::end_element() {
   switch (inside_) {
     case Inside::kPlaces:
     case Inside::kTransitions: {
-      (inside_ == Inside::kPlaces ? net_.places : net_.transitions).complete =
+      const NetList kind =
+          inside_ == Inside::kPlaces ? NetList::kPlaces : NetList::kTransitions;
+      send_names(kind);
+      (kind == NetList::kPlaces ? net_.places : net_.transitions).complete =
           true;
       if (!reported_lists_ && net_.places.complete &&
           net_.transitions.complete) {

@@ -15,6 +15,7 @@
 
 #include "netfile/edge_batch.h"
 #include "netfile/input_net.h"
+#include "netfile/net_file.h"
 #include "xml/xml_parser.h"
 
 namespace marovel {
@@ -23,8 +24,18 @@ namespace marovel {
 class ScanReceiver {
  public:
   virtual ~ScanReceiver() = default;
+  // The next names `names` declares, members `first` .. `first` +
+  // names.size() - 1 of list `list` (places or transitions): every declared
+  // name once, in document order, a run of them at a time while the list
+  // goes on and the rest at its end, and none after the first member
+  // without a name. The span lasts for the call, the names' bytes as long
+  // as the scan's net.
+  virtual void names(NetList list, size_t first,
+                     std::span<const std::string_view> names) {
+    (void)list, (void)first, (void)names;
+  }
   // Both lists have ended: no later member declares a name. Called at most
-  // once, before the edges that follow in the file.
+  // once, after the names and before the edges that follow in the file.
   virtual void lists_complete() {}
   // The next edges of the list, in document order. A member without an
   // end is the last the scan delivers.
@@ -64,6 +75,8 @@ class NetFileScanner final : public XmlContentHandler {
   void add_edge(std::span<const XmlAttribute> attributes,
                 std::string_view non_element);
   void send_edges();
+  // Hands on the declared names of `list` not yet handed on.
+  void send_names(NetList list);
 
   // Keeps the "xmlns:p" declarations among `attributes` in `declarations`,
   // and notes in the net that the file declares a prefix.
@@ -83,6 +96,7 @@ class NetFileScanner final : public XmlContentHandler {
   bool edges_stopped_ = false;        // a member without an end was met
   bool reported_lists_ = false;
   size_t edges_sent_ = 0;
+  size_t names_sent_[2] = {0, 0};  // of the places, of the transitions
   EdgeBatch batch_;
 };
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cassert>
 #include <memory>
 #include <optional>
 #include <span>
@@ -37,11 +38,24 @@ struct Arc {
 class NetBuilder final : public ScanReceiver {
  public:
   NetBuilder(InputNet& input, NetModel& model, bool on_a_thread, TwoCores cores)
-      : input_(input),
-        model_(model),
-        cores_(cores),
-        on_a_thread_(on_a_thread),
-        worker_(on_a_thread) {}
+      : input_(input), model_(model), cores_(cores), worker_(on_a_thread) {}
+
+  // Each run of names is sorted on the worker while the parse goes on.
+  void names(NetList list, size_t first,
+             std::span<const std::string_view> names) override {
+    auto run = std::make_shared<std::vector<std::string_view>>(names.begin(),
+                                                               names.end());
+    const unsigned group = list == NetList::kPlaces ? 0 : 1;
+    worker_.post([this, run, group, first] {
+      if (too_many_names_) return;
+      if (sorter_.size() + run->size() > kMaxNames) {
+        too_many_names_ = true;
+        sorter_ = NameTable::Builder();
+        return;
+      }
+      sorter_.add(*run, group, first);
+    });
+  }
 
   void lists_complete() override { post_names(); }
 
@@ -114,16 +128,11 @@ class NetBuilder final : public ScanReceiver {
   }
 
   void build_names() {
-    const std::vector<std::string_view> names = declared_names(true);
-    if (names.size() > kMaxNames) {
-      too_many_names_ = true;
-      return;
-    }
-    // While the other core parses, this one sorts alone.
-    model_ = NetModel(
-        NameTable(names, ids_, on_a_thread_ ? TwoCores::never() : cores_));
-    declared_.assign(model_.names.size(), 0);
+    if (too_many_names_) return;
     const size_t places = declared_count(input_.places);
+    assert(sorter_.size() == places + declared_count(input_.transitions));
+    model_ = NetModel(std::move(sorter_).finish(ids_, places));
+    declared_.assign(model_.names.size(), 0);
     for (size_t k = 0; k < ids_.size(); ++k)
       declared_[ids_[k]] |= k < places ? kAsPlace : kAsTransition;
     // Nodes stored in name order, so that the walks in name order (the
@@ -204,11 +213,11 @@ class NetBuilder final : public ScanReceiver {
   InputNet& input_;
   NetModel& model_;
   TwoCores cores_;
-  bool on_a_thread_;
   // Edges that came before the names were complete.
   std::vector<std::shared_ptr<EdgeBatch>> pending_;
   bool names_posted_ = false;
   // Written on the worker, read once it is finished.
+  NameTable::Builder sorter_;
   std::vector<NameId> ids_;  // of every member, places first
   std::vector<uint8_t> declared_;
   std::vector<Arc> arcs_;
