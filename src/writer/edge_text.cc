@@ -77,7 +77,10 @@ void format_edge_list(const NetModel& model, size_t piece_bytes,
       }
       if (piece.size() >= piece_bytes) {
         emit(piece);
+        // `emit` may have taken the piece's buffer: the next piece gets
+        // its full room at once rather than growing into it by copies.
         piece.clear();
+        piece.reserve(piece_bytes + 4096);
       }
     }
   }
