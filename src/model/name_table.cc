@@ -9,7 +9,6 @@
 
 #include "base/linear_probing.h"
 #include "base/prefetch.h"
-#include "base/run_both.h"
 
 namespace marovel {
 
@@ -28,20 +27,13 @@ NameTable::Entry NameTable::entry_of(std::string_view name, uint32_t position) {
 }
 
 NameTable::NameTable(const std::vector<std::string_view>& names,
-                     std::vector<NameId>& ids, TwoCores cores) {
+                     std::vector<NameId>& ids) {
   assert(names.size() < std::numeric_limits<NameId>::max());
   std::vector<Entry> sorted;
   sorted.reserve(names.size());
   for (size_t k = 0; k < names.size(); ++k)
     sorted.push_back(entry_of(names[k], static_cast<uint32_t>(k)));
-  // Large tables sort their halves on both cores, then merge them.
-  const auto middle =
-      sorted.begin() + static_cast<ptrdiff_t>(sorted.size() / 2);
-  run_both(
-      cores.worth(sorted.size()),
-      [&] { std::sort(middle, sorted.end(), before); },
-      [&] { std::sort(sorted.begin(), middle, before); });
-  std::inplace_merge(sorted.begin(), middle, sorted.end(), before);
+  std::sort(sorted.begin(), sorted.end(), before);
   *this = NameTable(sorted, ids, names.size(),
                     [](uint32_t position) { return position; });
 }

@@ -15,7 +15,6 @@
 
 #include "base/linear_probing.h"
 #include "base/prefetch.h"
-#include "base/two_cores.h"
 #include "model/ids.h"
 
 namespace marovel {
@@ -25,11 +24,11 @@ class NameTable {
   NameTable() = default;
   // The distinct names among `names` (any order, repeats allowed), copied.
   explicit NameTable(const std::vector<std::string_view>& names);
-  // The same, setting `ids[k]` to the id of `names[k]`; large tables are
-  // sorted on both cores when `cores` says so.
+  // The same, setting `ids[k]` to the id of `names[k]`. A reader that
+  // has the names in runs builds with a Builder instead.
   // REQUIRES: names.size() < 2^32.
   NameTable(const std::vector<std::string_view>& names,
-            std::vector<NameId>& ids, TwoCores cores = {});
+            std::vector<NameId>& ids);
   class Builder;
 
   NameTable(std::initializer_list<std::string_view> names)
