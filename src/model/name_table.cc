@@ -137,15 +137,15 @@ uint64_t hash_of(std::string_view name) {
 
 }  // namespace
 
-LinearProbing NameTable::probing() const {
-  return LinearProbing(std::countr_zero(slots_.size()));
+LinearProbing NameTable::probing(std::span<const uint64_t> slots) {
+  return LinearProbing(std::countr_zero(slots.size()));
 }
 
-void NameTable::build_index() {
+std::vector<uint64_t> NameTable::make_index() const {
   size_t capacity = 2;
   while (capacity < 2 * size()) capacity *= 2;
-  slots_.assign(capacity, 0);
-  const LinearProbing table = probing();
+  std::vector<uint64_t> slots(capacity, 0);
+  const LinearProbing table = probing(slots);
   // The names go in a batch at a time, their slots asked for first, so
   // that the slots' cache misses overlap.
   constexpr NameId kBatch = 32;
@@ -156,29 +156,57 @@ void NameTable::build_index() {
     for (NameId k = 0; k < count; ++k) {
       hashes[k] = hash_of((*this)[start + k]);
       homes[k] = table.home(hashes[k]);
-      prefetch_memory(&slots_[homes[k]]);
+      prefetch_memory(&slots[homes[k]]);
     }
     for (NameId k = 0; k < count; ++k) {
       const size_t slot =
-          table.probe(homes[k], [&](size_t at) { return slots_[at] == 0; });
-      slots_[slot] = (hashes[k] >> 32 << 32) | (uint64_t{start + k} + 1);
+          table.probe(homes[k], [&](size_t at) { return slots[at] == 0; });
+      slots[slot] = (hashes[k] >> 32 << 32) | (uint64_t{start + k} + 1);
     }
   }
+  return slots;
 }
 
+void NameTable::build_index() { slots_ = make_index(); }
+
+void NameTable::drop_index() { slots_ = {}; }
+
 std::optional<NameId> NameTable::find(std::string_view name) const {
-  if (slots_.empty()) return std::nullopt;
-  return find_hashed(name, hash_of(name));
+  if (slots_.empty()) return find_sorted(name);
+  return find_hashed(slots_, name, hash_of(name));
+}
+
+std::optional<NameId> NameTable::find_sorted(std::string_view name) const {
+  NameId low = 0, high = static_cast<NameId>(size());
+  while (low < high) {
+    const NameId middle = low + (high - low) / 2;
+    if ((*this)[middle] < name)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  if (low < size() && (*this)[low] == name) return low;
+  return std::nullopt;
 }
 
 void NameTable::find_all(std::span<const std::string_view> names,
                          std::span<std::optional<NameId>> ids) const {
   assert(names.size() == ids.size());
-  if (slots_.empty()) {
-    std::fill(ids.begin(), ids.end(), std::nullopt);
-    return;
+  if (!slots_.empty()) return find_all_hashed(slots_, names, ids);
+  // Without the index, a few lookups search; many, in no useful order,
+  // would cost a logarithm of cache misses each, so they build an index of
+  // their own first, which costs about as much as one pass over the names.
+  if (names.size() >= size() / 16 + 64) {
+    const std::vector<uint64_t> slots = make_index();
+    return find_all_hashed(slots, names, ids);
   }
-  const LinearProbing table = probing();
+  for (size_t k = 0; k < names.size(); ++k) ids[k] = find_sorted(names[k]);
+}
+
+void NameTable::find_all_hashed(std::span<const uint64_t> slots,
+                                std::span<const std::string_view> names,
+                                std::span<std::optional<NameId>> ids) const {
+  const LinearProbing table = probing(slots);
   constexpr size_t kBatch = 64;
   uint64_t hashes[kBatch];
   size_t homes[kBatch];
@@ -189,28 +217,30 @@ void NameTable::find_all(std::span<const std::string_view> names,
     for (size_t k = 0; k < count; ++k) {
       hashes[k] = hash_of(names[start + k]);
       homes[k] = table.home(hashes[k]);
-      prefetch_memory(&slots_[homes[k]]);
+      prefetch_memory(&slots[homes[k]]);
     }
     for (size_t k = 0; k < count; ++k) {
-      const uint64_t entry = slots_[homes[k]];
+      const uint64_t entry = slots[homes[k]];
       if (entry != 0) prefetch_memory(&starts_[(entry & 0xffffffff) - 1]);
     }
     for (size_t k = 0; k < count; ++k) {
-      const uint64_t entry = slots_[homes[k]];
+      const uint64_t entry = slots[homes[k]];
       if (entry != 0)
         prefetch_memory(text_.data() + starts_[(entry & 0xffffffff) - 1]);
     }
     for (size_t k = 0; k < count; ++k)
-      ids[start + k] = find_hashed(names[start + k], hashes[k]);
+      ids[start + k] = find_hashed(slots, names[start + k], hashes[k]);
   }
 }
 
-std::optional<NameId> NameTable::find_hashed(std::string_view name,
+std::optional<NameId> NameTable::find_hashed(std::span<const uint64_t> slots,
+                                             std::string_view name,
                                              uint64_t hash) const {
   const uint64_t tag = hash >> 32;
+  const LinearProbing table = probing(slots);
   std::optional<NameId> found;
-  probing().probe(probing().home(hash), [&](size_t at) {
-    const uint64_t entry = slots_[at];
+  table.probe(table.home(hash), [&](size_t at) {
+    const uint64_t entry = slots[at];
     if (entry == 0) return true;
     if (entry >> 32 != tag) return false;
     const NameId id = static_cast<NameId>(entry) - 1;

@@ -47,6 +47,11 @@ class NameTable {
   }
 
   std::optional<NameId> find(std::string_view name) const;
+  // Lets the hash index go: lookups by text then search the names, which
+  // lie in id order, at a logarithm's cost. For a table whose many lookups
+  // are over (the reader's, once every edge end is found) and which lives
+  // on through a run that mostly asks for names by id.
+  void drop_index();
   // Hints that the start of name `id` is about to be read, so that a walk
   // over names scattered in the table can fetch them ahead.
   void prefetch_start(NameId id) const { prefetch_memory(&starts_[id]); }
@@ -77,16 +82,24 @@ class NameTable {
   NameTable(const std::vector<Entry>& sorted, std::vector<NameId>& ids,
             size_t positions, const Index& index);
 
-  LinearProbing probing() const;
+  static LinearProbing probing(std::span<const uint64_t> slots);
+  // The hash index of the names (see slots_).
+  std::vector<uint64_t> make_index() const;
   void build_index();
-  std::optional<NameId> find_hashed(std::string_view name, uint64_t hash) const;
+  std::optional<NameId> find_hashed(std::span<const uint64_t> slots,
+                                    std::string_view name, uint64_t hash) const;
+  void find_all_hashed(std::span<const uint64_t> slots,
+                       std::span<const std::string_view> names,
+                       std::span<std::optional<NameId>> ids) const;
+  std::optional<NameId> find_sorted(std::string_view name) const;
 
   std::vector<char> text_;  // names in id order
   // Name k is [starts_[k], starts_[k + 1]).
   std::vector<size_t> starts_;
   // Linear probing, at most half full: each slot holds the
   // high half of a name's hash and its id + 1 (0: empty), so that a lookup
-  // costs one slot read and, mostly, one name compare.
+  // costs one slot read and, mostly, one name compare. Empty once dropped
+  // (and in a table of no names).
   std::vector<uint64_t> slots_;
 };
 

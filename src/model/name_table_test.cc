@@ -63,6 +63,35 @@ TEST(NameTableTest, CopiesAndMovesKeepTheirOwnText) {
   EXPECT_EQ(copy.find("a"), NameId{0});
 }
 
+// Without its index a table finds every name, and misses every other, as
+// with it: the search compares bytes as unsigned, as the ranks do.
+TEST(NameTableTest, FindsTheSameAfterItsIndexIsDropped) {
+  std::vector<std::string> texts = {"",    "\xc3\xa9", "P1", "p",
+                                    "p10", "p2",       "z"};
+  for (int k = 0; k < 3000; ++k)
+    texts.push_back("place_long_prefix_" + std::to_string(k * 7));
+  const std::vector<std::string_view> names(texts.begin(), texts.end());
+  const NameTable hashed(names);
+  NameTable searched = hashed;
+  searched.drop_index();
+  std::vector<std::string_view> queries = names;
+  for (const char* absent :
+       {"p0", "p1", "p3", "\xc3", "\xff", "a", "place_long_prefix_1",
+        "place_long_prefix_99999", "zz"})
+    queries.push_back(absent);
+  std::vector<std::optional<NameId>> from_hashed(queries.size());
+  std::vector<std::optional<NameId>> from_searched(queries.size());
+  hashed.find_all(queries, from_hashed);
+  searched.find_all(queries, from_searched);
+  EXPECT_EQ(from_searched, from_hashed);
+  for (size_t k = 0; k < queries.size(); ++k) {
+    SCOPED_TRACE(k);
+    ASSERT_EQ(searched.find(queries[k]), hashed.find(queries[k]));
+    ASSERT_EQ(from_hashed[k].has_value(), k < names.size());
+  }
+  EXPECT_EQ(NameTable().find(""), std::nullopt);
+}
+
 // A builder fed in runs, in any order of its two groups, makes the table and
 // the ids the whole list makes at once.
 TEST(NameTableTest, BuilderFedInRunsMatchesTheWholeList) {

@@ -81,6 +81,16 @@ struct InputNet {
   uint64_t digest = 0;
 };
 
+// Lets the lists' names and their bytes go, once a reader has interned them
+// into a table of its own and filled the element index: the members stay,
+// found by name id through the index. Afterwards the lists read as
+// declaring no names.
+inline void release_names(InputNet& net) {
+  net.places.names = {};
+  net.transitions.names = {};
+  net.name_text = std::make_unique<std::pmr::monotonic_buffer_resource>();
+}
+
 }  // namespace marovel
 
 #endif  // MAROVEL_NETFILE_INPUT_NET_H_

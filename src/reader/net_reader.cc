@@ -98,6 +98,11 @@ class NetBuilder final : public ScanReceiver {
       return Status::error(Status::Code::kInvalidInput,
                            "\nNet inconsistent after input\n");
     index_elements();
+    // From here on names are asked for by id, and the model's table holds
+    // them: the run's peak comes later, so what served the lookups by text
+    // goes now.
+    model_.names.drop_index();
+    release_names(input_);
     return Status();
   }
 
