@@ -106,7 +106,8 @@ void MatchIndex::drop(NodeKind kind, NameId name) {
     using R = typename decltype(rule)::type;
     if (R::kCandidate != kind || !rules_[kRuleOf<R>]) return;
     if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
-      candidates<R>().remove(name);
+      if (const NetNode* node = model_.nodes(kind).find(name))
+        candidates<R>().remove(name, *node);
     } else {
       candidates<R>().erase(name);
     }
@@ -118,16 +119,19 @@ void MatchIndex::ungroup(NodeKind kind, NameId name) {
     using R = typename decltype(rule)::type;
     if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
       if (!rules_[kRuleOf<R>]) return;
+      const NodeMap& nodes = model_.nodes(R::kCandidate);
       R::for_dependents(model_, kind, name, [&](NameId candidate) {
-        candidates<R>().remove(candidate);
+        if (const NetNode* node = nodes.find(candidate))
+          candidates<R>().remove(candidate, *node);
       });
     }
   });
 }
 
-// Leaving a twin group reads the node's key, then its group's slot, each a
-// cache miss on a large net. Every key of the step is asked for, then every
-// slot, so that the misses of a step overlap rather than follow each other.
+// Leaving a twin group reads the node's slot, its node, then its group's
+// slot, each a cache miss on a large net. Every node slot of the step is
+// asked for, then every node, then every group, so that the misses of a
+// step overlap rather than follow each other.
 void MatchIndex::prefetch_leaving(const StepFootprint& footprint) const {
   for_each_rule([&](auto rule) {
     using R = typename decltype(rule)::type;
@@ -139,10 +143,15 @@ void MatchIndex::prefetch_leaving(const StepFootprint& footprint) const {
           places ? footprint.erased_places : footprint.erased_transitions;
       const auto& touched =
           places ? footprint.touched_places : footprint.touched_transitions;
-      for (const NameId name : erased) groups.prefetch_key(name);
-      for (const NameId name : touched) groups.prefetch_key(name);
-      for (const NameId name : erased) groups.prefetch_group_of(name);
-      for (const NameId name : touched) groups.prefetch_group_of(name);
+      const NodeMap& nodes = model_.nodes(R::kCandidate);
+      for (const auto* names : {&erased, &touched})
+        for (const NameId name : *names) nodes.prefetch_slot(nodes.id_of(name));
+      for (const auto* names : {&erased, &touched})
+        for (const NameId name : *names) nodes.prefetch_node(nodes.id_of(name));
+      for (const auto* names : {&erased, &touched})
+        for (const NameId name : *names)
+          if (const NetNode* node = nodes.find(name))
+            groups.prefetch_group_of(name, *node);
     }
   });
 }

@@ -99,7 +99,9 @@ class MatchIndex {
 template <typename R>
 std::optional<typename R::Match> MatchIndex::find() {
   if constexpr (R::kIndex == CandidateIndex::kTwinGroups) {
-    const auto found = candidates<R>().first();
+    const NodeMap& nodes = model_.nodes(R::kCandidate);
+    const auto found = candidates<R>().first(
+        [&](NameId name) { return twin_key(*nodes.find(name)); });
     if (!found) return std::nullopt;
     // The group's key names the neighbours: the kept node itself need not
     // be read.

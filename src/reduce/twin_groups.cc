@@ -64,9 +64,16 @@ std::optional<std::pair<NameId, NameId>> TwinGroups::Members::twins() const {
 }
 
 TwinGroups::TwinGroups(size_t names, size_t nodes, const KeptNames* kept)
-    : key_of_(names, kNone), heads_(names), kept_(kept) {
-  // At most half full, so that probes stay short.
-  const size_t slots = std::bit_ceil(std::max<size_t>(2 * nodes, 16));
+    : grouped_(names, false),
+#ifndef NDEBUG
+      key_of_(names, kNone),
+#endif
+      heads_(names),
+      kept_(kept) {
+  // At most three quarters full: probes stay short (five slots share a
+  // cache line), and the table of half a million nodes takes 2^20 slots,
+  // not 2^21.
+  const size_t slots = std::bit_ceil(std::max<size_t>(nodes + nodes / 3, 16));
   slots_.resize(slots);
   log2_ = std::countr_zero(slots);
 }
@@ -74,7 +81,8 @@ TwinGroups::TwinGroups(size_t names, size_t nodes, const KeptNames* kept)
 size_t TwinGroups::find(uint64_t key) const {
   const LinearProbing probing = table();
   return probing.probe(probing.home(key), [&](size_t at) {
-    return slots_[at].key == key || slots_[at].key == kNone;
+    const uint64_t at_key = slots_[at].key();
+    return at_key == key || at_key == kNone;
   });
 }
 
@@ -83,7 +91,7 @@ void TwinGroups::grow() {
   old.swap(slots_);
   ++log2_;
   for (const Slot& slot : old)
-    if (slot.key != kNone) slots_[find(slot.key)] = slot;
+    if (!slot.empty()) slots_[find(slot.key())] = slot;
 }
 
 uint32_t TwinGroups::new_members() {
@@ -97,8 +105,8 @@ uint32_t TwinGroups::new_members() {
 }
 
 std::optional<NameId> TwinGroups::head_of(const Slot& slot) const {
-  if (slot.key == kNone || slot.members == kAlone) return std::nullopt;
-  const auto twins = members_of_[slot.members].twins();
+  if (slot.empty() || slot.single()) return std::nullopt;
+  const auto twins = members_of_[slot.members()].twins();
   if (!twins) return std::nullopt;
   return twins->first;
 }
@@ -115,70 +123,70 @@ void TwinGroups::rehead(std::optional<NameId> before,
 void TwinGroups::add(NameId name, const NetNode& node) {
   // A node offered twice in one step (a footprint may list it twice) is
   // grouped once.
-  if (key_of_[name] != kNone || !is_twin_candidate(node)) return;
+  if (grouped_[name] || !is_twin_candidate(node)) return;
   const uint64_t key = twin_key(node);
+  grouped_[name] = true;
+#ifndef NDEBUG
   key_of_[name] = key;
+#endif
   ++members_;
   size_t at = find(key);
-  if (slots_[at].key == kNone) {
-    if (2 * (groups_ + 1) > slots_.size()) {
+  if (slots_[at].empty()) {
+    if (4 * (groups_ + 1) > 3 * slots_.size()) {
       grow();
       at = find(key);
     }
-    slots_[at] = Slot{key, name, kAlone};
+    slots_[at] = Slot(key, name);
     ++groups_;
     return;
   }
   Slot& slot = slots_[at];
   const std::optional<NameId> head = head_of(slot);
-  if (slot.members == kAlone) {
-    slot.members = new_members();
-    Members& members = members_of_[slot.members];
-    side_of(members, slot.alone).insert(slot.alone);
+  if (slot.single()) {
+    const NameId alone = slot.alone();
+    slot.set_members(new_members());
+    side_of(members_of_[slot.members()], alone).insert(alone);
   }
-  Members& members = members_of_[slot.members];
+  Members& members = members_of_[slot.members()];
   side_of(members, name).insert(name);
   rehead(head, head_of(slot));
 }
 
-void TwinGroups::remove(NameId name) {
-  const uint64_t key = key_of_[name];
-  if (key == kNone) return;
-  key_of_[name] = kNone;
+void TwinGroups::remove(NameId name, const NetNode& node) {
+  if (!grouped_[name]) return;
+  const uint64_t key = twin_key(node);
+  assert(key == key_of_[name]);
+  grouped_[name] = false;
   --members_;
   const size_t at = find(key);
   Slot& slot = slots_[at];
-  assert(slot.key == key);
-  if (slot.members == kAlone) {
-    assert(slot.alone == name);
+  assert(slot.key() == key);
+  if (slot.single()) {
+    assert(slot.alone() == name);
     const LinearProbing probing = table();
     probing.erase(
-        at, [&](size_t k) { return slots_[k].key == kNone; },
-        [&](size_t k) { return probing.home(slots_[k].key); },
+        at, [&](size_t k) { return slots_[k].empty(); },
+        [&](size_t k) { return probing.home(slots_[k].key()); },
         [&](size_t from, size_t to) { slots_[to] = slots_[from]; },
         [&](size_t k) { slots_[k] = Slot{}; });
     --groups_;
     return;
   }
   const std::optional<NameId> head = head_of(slot);
-  Members& members = members_of_[slot.members];
+  Members& members = members_of_[slot.members()];
   side_of(members, name).erase(name);
   if (members.size() == 1) {
-    slot.alone = members.only();
+    free_members_.push_back(slot.members());
+    slot.set_alone(members.only());
     members.clear();
-    free_members_.push_back(slot.members);
-    slot.members = kAlone;
   }
   rehead(head, head_of(slot));
 }
 
-std::optional<TwinGroups::Twins> TwinGroups::first() {
-  if (heads_.empty()) return std::nullopt;
-  const NameId head = heads_.smallest();
-  const uint64_t key = key_of_[head];
+TwinGroups::Twins TwinGroups::twins_at(uint64_t key,
+                                       [[maybe_unused]] NameId head) const {
   const Slot& slot = slots_[find(key)];
-  assert(slot.members != kAlone);
-  const auto twins = members_of_[slot.members].twins();
+  const auto twins = members_of_[slot.members()].twins();
   assert(twins && twins->first == head);
   return Twins{twins->first, twins->second, key};
 }

@@ -7,6 +7,7 @@
 #ifndef MAROVEL_REDUCE_TWIN_GROUPS_H_
 #define MAROVEL_REDUCE_TWIN_GROUPS_H_
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -55,19 +56,24 @@ class TwinGroups {
   // Adds `name` to the group of its neighbour pair if `node` has one input
   // and one output of weight 1; a member already grouped stays as it is.
   void add(NameId name, const NetNode& node);
-  // Takes `name` out of its group, if it is in one.
-  void remove(NameId name);
+  // Takes `name` out of its group, if it is in one. The groups keep no key
+  // per member (8 bytes a name, the largest part of them): the key is read
+  // again from the member's node. REQUIRES: if `name` is grouped, `node`
+  // has the bags it had when it joined.
+  void remove(NameId name, const NetNode& node);
   // The first match: the smallest member q of any group that has a twin p
   // not kept, the smallest such p, and the group's key (which names the
   // shared neighbours). In a group, q is the smallest member when two or
   // more members are not kept, else (one member p not kept) the smallest
-  // kept member, which may come after p.
+  // kept member, which may come after p. `key_of(name)` gives the key of a
+  // grouped member's node.
   struct Twins {
     NameId kept;
     NameId removed;
     uint64_t key;
   };
-  std::optional<Twins> first();
+  template <typename KeyOf>
+  std::optional<Twins> first(const KeyOf& key_of);
   // Members held.
   size_t size() const { return members_; }
 
@@ -76,19 +82,14 @@ class TwinGroups {
     if (is_twin_candidate(node))
       prefetch_memory(&slots_[table().home(twin_key(node))]);
   }
-  // Hints that `name` is about to leave its group: its key first, then,
-  // once the key has come, its group's slot.
-  void prefetch_key(NameId name) const { prefetch_memory(&key_of_[name]); }
-  void prefetch_group_of(NameId name) const {
-    const uint64_t key = key_of_[name];
-    if (key != kNone) prefetch_memory(&slots_[table().home(key)]);
+  // Hints that `name`, whose node is `node`, is about to leave its group.
+  void prefetch_group_of(NameId name, const NetNode& node) const {
+    if (grouped_[name]) prefetch_memory(&slots_[table().home(twin_key(node))]);
   }
 
  private:
-  // A group's neighbour pair, packed; kNone for a node in no group and for
-  // an empty slot.
+  // A group's neighbour pair, packed; kNone for an empty slot.
   static constexpr uint64_t kNone = ~uint64_t{0};
-  static constexpr uint32_t kAlone = ~uint32_t{0};
 
   // Names in name order: a short sorted array, which holds the groups of
   // a few members in a cache line, and a tree once the group is large, so
@@ -132,12 +133,47 @@ class TwinGroups {
   };
 
   // Most groups have one member, held in the slot itself; a group of two
-  // or more keeps its members in `members_of_`.
-  struct Slot {
-    uint64_t key = kNone;
-    NameId alone = 0;           // the member of a group of one
-    uint32_t members = kAlone;  // else the index of its members
+  // or more keeps its members in `members_of_`. Twelve bytes, the key in
+  // two 4-byte halves, so that a table of a million groups takes 12 MB
+  // rather than 16. Names are below 2^31 (kMaxNames), which leaves the top
+  // bit of the last word to tell a member from an index of members.
+  class Slot {
+   public:
+    Slot() = default;
+    Slot(uint64_t key, NameId alone)
+        : high_(static_cast<uint32_t>(key >> 32)),
+          low_(static_cast<uint32_t>(key)),
+          word_(alone) {
+      assert(!(alone & kMembersBit));
+    }
+    uint64_t key() const { return uint64_t{high_} << 32 | low_; }
+    bool empty() const { return key() == kNone; }
+    // A group of one, whose member alone() is.
+    bool single() const { return !(word_ & kMembersBit); }
+    NameId alone() const {
+      assert(single());
+      return word_;
+    }
+    uint32_t members() const {
+      assert(!single());
+      return word_ & ~kMembersBit;
+    }
+    void set_alone(NameId name) {
+      assert(!(name & kMembersBit));
+      word_ = name;
+    }
+    void set_members(uint32_t index) {
+      assert(!(index & kMembersBit));
+      word_ = index | kMembersBit;
+    }
+
+   private:
+    static constexpr uint32_t kMembersBit = uint32_t{1} << 31;
+    uint32_t high_ = ~uint32_t{0};
+    uint32_t low_ = ~uint32_t{0};
+    uint32_t word_ = 0;
   };
+  static_assert(sizeof(Slot) == 12);
 
   LinearProbing table() const { return LinearProbing(log2_); }
   // The slot of `key`, or the empty slot where it would go.
@@ -153,18 +189,33 @@ class TwinGroups {
   // Moves a group's entry among the heads from `before` to `after`.
   void rehead(std::optional<NameId> before, std::optional<NameId> after);
   uint32_t new_members();
+  // The match of the group of `key`, whose head is `head`.
+  Twins twins_at(uint64_t key, NameId head) const;
 
   std::vector<Slot> slots_;
   int log2_ = 1;
   size_t groups_ = 0;
   std::vector<Members> members_of_;
   std::vector<uint32_t> free_members_;
-  std::vector<uint64_t> key_of_;  // by name: its group's key, or kNone
+  std::vector<bool> grouped_;  // by name
+#ifndef NDEBUG
+  // By name, the key it joined with, to check remove()'s and first()'s.
+  std::vector<uint64_t> key_of_;
+#endif
   size_t members_ = 0;
   // The member q of every group's match.
   CandidateQueue heads_;
   const KeptNames* kept_ = nullptr;
 };
+
+template <typename KeyOf>
+std::optional<TwinGroups::Twins> TwinGroups::first(const KeyOf& key_of) {
+  if (heads_.empty()) return std::nullopt;
+  const NameId head = heads_.smallest();
+  const uint64_t key = key_of(head);
+  assert(key == key_of_[head]);
+  return twins_at(key, head);
+}
 
 }  // namespace marovel
 

@@ -61,10 +61,15 @@ TEST(TwinGroupsTest, AgreesWithOrderedSetsUnderChurn) {
       std::vector<std::optional<std::pair<NameId, NameId>>> group_of(kNames);
       std::mt19937 rng(11);
       size_t members = 0;
+      const auto key_of = [&](NameId name) {
+        return twin_key(
+            node_between(group_of[name]->first, group_of[name]->second));
+      };
       for (int op = 0; op < 30000; ++op) {
         const NameId name = rng() % kNames;
         if (group_of[name]) {
-          groups.remove(name);
+          groups.remove(name, node_between(group_of[name]->first,
+                                           group_of[name]->second));
           auto& set = expected[*group_of[name]];
           set.erase(name);
           if (set.empty()) expected.erase(*group_of[name]);
@@ -84,7 +89,7 @@ TEST(TwinGroupsTest, AgreesWithOrderedSetsUnderChurn) {
           ++members;
         }
         const auto first = first_match(expected, kept);
-        const auto found = groups.first();
+        const auto found = groups.first(key_of);
         ASSERT_EQ(found.has_value(), first.has_value()) << "operation " << op;
         if (found) {
           ASSERT_EQ((std::array{found->kept, found->removed,
@@ -104,18 +109,19 @@ TEST(TwinGroupsTest, AgreesWithOrderedSetsUnderChurn) {
 // rules empty it.
 TEST(TwinGroupsTest, LargeGroupGivesItsTwoSmallest) {
   constexpr NameId kNames = 1000;
+  const NetNode node = node_between(3, 4);
+  const auto key_of = [&](NameId) { return twin_key(node); };
   TwinGroups groups(kNames, 4);
-  for (NameId name = 0; name < kNames; ++name)
-    groups.add(name, node_between(3, 4));
+  for (NameId name = 0; name < kNames; ++name) groups.add(name, node);
   for (NameId removed = 1; removed + 1 < kNames; ++removed) {
-    const auto found = groups.first();
+    const auto found = groups.first(key_of);
     ASSERT_TRUE(found.has_value());
     ASSERT_EQ(found->kept, 0u);
     ASSERT_EQ(found->removed, removed);
-    groups.remove(removed);
+    groups.remove(removed, node);
   }
-  groups.remove(0);
-  EXPECT_FALSE(groups.first().has_value());
+  groups.remove(0, node);
+  EXPECT_FALSE(groups.first(key_of).has_value());
   EXPECT_EQ(groups.size(), 1u);
 }
 
@@ -126,18 +132,19 @@ TEST(TwinGroupsTest, LargeKeptGroupGivesItsOneRemovable) {
   KeptNames kept;
   for (NameId name = 0; name < kNames; ++name)
     if (name != kRemovable) kept.insert(name);
+  const NetNode node = node_between(3, 4);
+  const auto key_of = [&](NameId) { return twin_key(node); };
   TwinGroups groups(kNames, 4, &kept);
-  for (NameId name = 0; name < kNames; ++name)
-    groups.add(name, node_between(3, 4));
+  for (NameId name = 0; name < kNames; ++name) groups.add(name, node);
   for (NameId gone = 0; gone < kNames; ++gone) {
     if (gone == kRemovable) continue;
-    const auto found = groups.first();
+    const auto found = groups.first(key_of);
     ASSERT_TRUE(found.has_value());
     ASSERT_EQ(found->kept, gone);
     ASSERT_EQ(found->removed, kRemovable);
-    groups.remove(gone);
+    groups.remove(gone, node);
   }
-  EXPECT_FALSE(groups.first().has_value());
+  EXPECT_FALSE(groups.first(key_of).has_value());
 }
 
 }  // namespace
