@@ -1,6 +1,8 @@
 #include "model/aggregates.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <numeric>
 #include <utility>
 
@@ -53,8 +55,23 @@ void Aggregates::members(NameId id, std::vector<NameId>& members) const {
   }
   if (auto copied = copied_.find(id); copied != copied_.end())
     members.insert(members.end(), copied->second.begin(), copied->second.end());
+  if (members.size() >= kMarkedFrom && members.size() >= size() / 16) {
+    in_order_by_marks(members);
+    return;
+  }
   std::sort(members.begin(), members.end());
   members.erase(std::unique(members.begin(), members.end()), members.end());
+}
+
+void Aggregates::in_order_by_marks(std::vector<NameId>& members) const {
+  std::vector<uint64_t> marks((size() + 63) / 64, 0);
+  for (const NameId member : members)
+    marks[member / 64] |= uint64_t{1} << (member % 64);
+  members.clear();
+  for (size_t word = 0; word < marks.size(); ++word)
+    for (uint64_t bits = marks[word]; bits != 0; bits &= bits - 1)
+      members.push_back(
+          static_cast<NameId>(64 * word + std::countr_zero(bits)));
 }
 
 }  // namespace marovel
