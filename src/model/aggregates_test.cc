@@ -15,6 +15,14 @@ NetModel abkx() { return NetModel(NameTable{"a", "b", "k", "x"}); }
 constexpr NameId a = 0, b = 1, k = 2, x = 3;
 using Ids = std::vector<NameId>;
 
+// A model over the names "0" to "count - 1" (ids in their byte order).
+NetModel numbered(NameId count) {
+  std::vector<std::string> texts;
+  for (NameId n = 0; n < count; ++n) texts.push_back(std::to_string(n));
+  return NetModel(
+      NameTable(std::vector<std::string_view>(texts.begin(), texts.end())));
+}
+
 TEST(AggregatesTest, MovesTheAggregateOfANodeNothingElseNames) {
   NetModel model = abkx();
   EXPECT_EQ(model.aggregates.members(k), Ids{k});
@@ -73,10 +81,7 @@ TEST(AggregatesTest, ChainOfFusionsStaysLinear) {
   // Each survivor takes over the aggregate of the one before, from either
   // end: a copy per fusion would add up to a quadratic total.
   constexpr NameId kLength = 20000;
-  std::vector<std::string> texts;
-  for (NameId n = 0; n < kLength; ++n) texts.push_back(std::to_string(n));
-  NetModel model(
-      NameTable(std::vector<std::string_view>(texts.begin(), texts.end())));
+  NetModel model = numbered(kLength);
   for (NameId n = kLength / 2 - 1; n > 0; --n)
     model.aggregates.absorb(n - 1, n, model.t_map.contains(n));
   for (NameId n = kLength / 2 + 1; n < kLength; ++n)
@@ -86,6 +91,32 @@ TEST(AggregatesTest, ChainOfFusionsStaysLinear) {
   ASSERT_EQ(members.size(), size_t{kLength});
   for (NameId n = 0; n < kLength; ++n) EXPECT_EQ(members[n], n);
   for (NameId n = 1; n < kLength; ++n) ASSERT_FALSE(model.aggregates.merged(n));
+}
+
+// An aggregate holding most of the net comes in name order whether its
+// members came by moves (a ring in the order of the fusions) or by copies
+// that repeat some of them: the same list a sort gives.
+TEST(AggregatesTest, AggregateOfMostNamesComesInOrderOnce) {
+  constexpr NameId kNames = 30000;
+  NetModel model = numbered(kNames);
+  // A place and a transition share the name `shared`: its aggregate stays
+  // with the transition and is copied into the hub, twice.
+  const NameId hub = 7, shared = 11;
+  model.t_map.at(shared);
+  for (NameId n = 20000; n < 20100; ++n)
+    model.aggregates.absorb(shared, n, model.t_map.contains(n));
+  // Fusions into the hub in a scrambled order.
+  for (NameId k = 0; k < kNames; ++k) {
+    const NameId n = (k * 7919) % kNames;
+    if (n != hub && n != shared && (n < 20000 || n >= 20100))
+      model.aggregates.absorb(hub, n, model.t_map.contains(n));
+  }
+  model.aggregates.absorb(hub, shared, model.t_map.contains(shared));
+  model.aggregates.absorb(hub, shared, model.t_map.contains(shared));
+  const Ids members = model.aggregates.members(hub);
+  ASSERT_EQ(members.size(), size_t{kNames});
+  for (NameId n = 0; n < kNames; ++n) ASSERT_EQ(members[n], n);
+  EXPECT_EQ(model.aggregates.members(shared).size(), 101u);
 }
 
 }  // namespace
