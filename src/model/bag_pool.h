@@ -17,11 +17,17 @@
 namespace marovel {
 
 // A distinct node and its count. Counts are 64-bit: fusions add weights up
-// past 2^31.
+// past 2^31. Packed to 4-byte alignment, 12 bytes rather than 16: entries
+// are a large share of a net's memory, and a count on a 4-byte boundary
+// reads no slower on x86-64 (the read and reduction phases measured the
+// same). A count must be copied, never bound to a reference.
+#pragma pack(push, 4)
 struct BagEntry {
   NodeId node;
   uint64_t count;
 };
+#pragma pack(pop)
+static_assert(sizeof(BagEntry) == 12 && alignof(BagEntry) == 4);
 
 class BagPool {
  public:
@@ -41,10 +47,14 @@ class BagPool {
   size_t reserved() const { return reserved_; }
 
  private:
-  // A free block's first bytes link it to the next free block of its size.
+  // A free block's first bytes link it to the next free block of its size;
+  // blocks are only as aligned as the entries are.
+#pragma pack(push, 4)
   struct FreeBlock {
     FreeBlock* next;
   };
+#pragma pack(pop)
+  static_assert(alignof(FreeBlock) <= alignof(BagEntry));
 
   std::array<FreeBlock*, kMaxLog2 + 1> free_{};
   char* cursor_ = nullptr;

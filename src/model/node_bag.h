@@ -35,7 +35,10 @@ class NodeBag {
     using iterator_category = std::forward_iterator_tag;
 
     const_iterator() = default;
-    value_type operator*() const { return {at_->node, at_->count}; }
+    value_type operator*() const {
+      const uint64_t count = at_->count;  // 4-byte aligned: copied, not bound
+      return {at_->node, count};
+    }
     const_iterator& operator++() {
       ++at_;
       skip_empty();
