@@ -30,15 +30,21 @@ TEST(NameTableTest, RanksDistinctNamesInUnsignedByteOrder) {
   EXPECT_EQ(table.find("p"), std::nullopt);
 }
 
-TEST(NameTableTest, LargeTablesRankAsSmallOnesDo) {
-  // Enough names that the halves are sorted apart and merged; long shared
-  // prefixes make the comparisons go past the first eight bytes.
+// `count` names in a scrambled order, `distinct` of each kind at most, a
+// third of them with a long shared prefix, so that comparisons go past the
+// first eight bytes.
+std::vector<std::string> scrambled_names(int count, int distinct) {
   std::vector<std::string> texts;
-  for (int k = 0; k < 50000; ++k) {
-    const int scrambled = (k * 7919) % 50000;
+  for (int k = 0; k < count; ++k) {
+    const int scrambled = (k * 7919) % count;
     texts.push_back((k % 3 == 0 ? "place_long_prefix_" : "t") +
-                    std::to_string(scrambled % 20000));
+                    std::to_string(scrambled % distinct));
   }
+  return texts;
+}
+
+TEST(NameTableTest, LargeTablesRankAsSmallOnesDo) {
+  const std::vector<std::string> texts = scrambled_names(50000, 20000);
   const std::vector<std::string_view> input(texts.begin(), texts.end());
   std::vector<NameId> ids;
   const NameTable table(input, ids);
@@ -95,12 +101,7 @@ TEST(NameTableTest, FindsTheSameAfterItsIndexIsDropped) {
 // A builder fed in runs, in any order of its two groups, makes the table and
 // the ids the whole list makes at once.
 TEST(NameTableTest, BuilderFedInRunsMatchesTheWholeList) {
-  std::vector<std::string> texts;
-  for (int k = 0; k < 5000; ++k) {
-    const int scrambled = (k * 7919) % 5000;
-    texts.push_back((k % 3 == 0 ? "place_long_prefix_" : "t") +
-                    std::to_string(scrambled % 3000));
-  }
+  std::vector<std::string> texts = scrambled_names(5000, 3000);
   texts.push_back("");
   const std::vector<std::string_view> all_names(texts.begin(), texts.end());
   const size_t group0 = 3001;  // names 0 .. 3000; the rest are group 1
