@@ -10,16 +10,28 @@ namespace marovel {
 NodeBag::NodeBag(const NodeBag& other) { *this = other; }
 
 NodeBag::NodeBag(NodeBag&& other) noexcept
-    : entries_(std::exchange(other.entries_, nullptr)),
-      pool_(other.pool_),
+    : pool_(other.pool_),
       size_(std::exchange(other.size_, 0)),
       distinct_(std::exchange(other.distinct_, 0)),
       log2_(std::exchange(other.log2_, 0)),
-      hashed_(std::exchange(other.hashed_, false)) {}
+      hashed_(std::exchange(other.hashed_, false)),
+      in_place_(std::exchange(other.in_place_, false)) {
+  if (in_place_) {
+    single_ = other.single_;
+  } else {
+    entries_ = other.entries_;
+  }
+  other.entries_ = nullptr;
+}
 
 NodeBag& NodeBag::operator=(const NodeBag& other) {
   if (this == &other) return *this;
-  release();
+  clear();
+  if (other.in_place_) {
+    hold_in_place(NodeId(other.single_));
+    size_ = other.size_;
+    return *this;
+  }
   if (other.entries_ == nullptr) return *this;
   entries_ = allocate(other.log2_);
   std::memcpy(static_cast<void*>(entries_), other.entries_,
@@ -40,7 +52,13 @@ NodeBag& NodeBag::operator=(NodeBag&& other) {
     return *this;
   }
   release();
-  entries_ = std::exchange(other.entries_, nullptr);
+  if (other.in_place_) {
+    single_ = other.single_;
+  } else {
+    entries_ = other.entries_;
+  }
+  other.entries_ = nullptr;
+  in_place_ = std::exchange(other.in_place_, false);
   size_ = std::exchange(other.size_, 0);
   distinct_ = std::exchange(other.distinct_, 0);
   log2_ = std::exchange(other.log2_, 0);
@@ -62,7 +80,8 @@ void NodeBag::deallocate(Entry* block, int log2) {
 }
 
 void NodeBag::release() {
-  if (entries_ != nullptr) deallocate(entries_, log2_);
+  if (!in_place_ && entries_ != nullptr) deallocate(entries_, log2_);
+  in_place_ = false;
   entries_ = nullptr;
   log2_ = 0;
   hashed_ = false;
@@ -88,7 +107,17 @@ size_t NodeBag::find_slot(NodeId id) const {
   });
 }
 
+void NodeBag::hold_in_place(NodeId id) {
+  assert(id != kEmpty);
+  in_place_ = true;
+  single_ = id.value;
+  distinct_ = 1;
+  log2_ = 0;
+  hashed_ = false;
+}
+
 void NodeBag::reshape(int log2, bool hashed) {
+  assert(!in_place_);
   Entry* const old = entries_;
   const int old_log2 = log2_;
   const size_t old_used = used();
@@ -116,15 +145,39 @@ void NodeBag::reshape(int log2, bool hashed) {
 void NodeBag::insert(NodeId id, uint64_t copies) {
   assert(id != kEmpty);
   if (copies == 0) return;
+  if (in_place_) {
+    if (id.value == single_) {
+      size_ += copies;
+      return;
+    }
+    // A second id: the two go into an array. Should the block not come,
+    // the bag stays as it was.
+    const Entry held{NodeId(single_), size_};
+    Entry* const block = allocate(1);
+    in_place_ = false;
+    entries_ = block;
+    log2_ = 1;
+    const bool before = id < held.node;
+    entries_[before ? 1 : 0] = held;
+    entries_[before ? 0 : 1] = Entry{id, copies};
+    distinct_ = 2;
+    size_ += copies;
+    return;
+  }
+  if (entries_ == nullptr) {
+    hold_in_place(id);
+    size_ = copies;
+    return;
+  }
   size_ += copies;
   if (!hashed_) {
-    if (Entry* found = entries_ ? find_in_array(id) : nullptr) {
+    if (Entry* found = find_in_array(id)) {
       found->count += copies;
       return;
     }
     if (distinct_ == capacity()) {
       if (distinct_ < kArrayLimit) {
-        reshape(distinct_ == 0 ? 0 : log2_ + 1, /*hashed=*/false);
+        reshape(log2_ + 1, /*hashed=*/false);
       } else {
         // A table at most half full after the insertion.
         reshape(kArrayLog2 + 2, /*hashed=*/true);
@@ -157,6 +210,12 @@ void NodeBag::insert(NodeId id, uint64_t copies) {
 }
 
 uint64_t NodeBag::erase(NodeId id) {
+  if (in_place_) {
+    if (id.value != single_) return 0;
+    const uint64_t copies = size_;
+    clear();
+    return copies;
+  }
   if (entries_ == nullptr) return 0;
   uint64_t copies = 0;
   if (!hashed_) {
@@ -167,6 +226,14 @@ uint64_t NodeBag::erase(NodeId id) {
     std::memmove(static_cast<void*>(found), found + 1,
                  sizeof(Entry) * static_cast<size_t>(end - found - 1));
     --distinct_;
+    if (distinct_ == 1) {
+      // The one id left goes in place; its count is what the size keeps.
+      const NodeId last = entries_[0].node;
+      release();
+      hold_in_place(last);
+      size_ -= copies;
+      return copies;
+    }
   } else {
     const size_t at = find_slot(id);
     if (entries_[at].node != id) return 0;
@@ -192,6 +259,7 @@ uint64_t NodeBag::erase(NodeId id) {
 }
 
 uint64_t NodeBag::count(NodeId id) const {
+  if (in_place_) return id.value == single_ ? size_ : 0;
   if (entries_ == nullptr) return 0;
   if (!hashed_) {
     const Entry* found = find_in_array(id);
@@ -203,6 +271,7 @@ uint64_t NodeBag::count(NodeId id) const {
 
 NodeId NodeBag::first() const {
   assert(!empty());
+  if (in_place_) return NodeId(single_);
   if (!hashed_) return entries_[0].node;
   NodeId smallest = kEmpty;
   for (size_t k = 0; k < capacity(); ++k)

@@ -1,9 +1,12 @@
 // A multiset of node ids (see ids.h), held as one count per distinct id: an
 // id's count is the weight of an arc, and size() counts every unit of weight,
-// kept as a total rather than recounted. A bag of a few ids is a short array
-// sorted by id; past sixteen ids (a hub) it is an open-addressing table, so
-// that every insertion, erasure and count costs the same whatever the bag's
-// size. Walks over a table come in no particular order.
+// kept as a total rather than recounted. A bag of one id holds it in place
+// of a block (its count is the total): most nodes of a large net have one
+// input or one output, and reading such a bag then costs no cache miss and
+// its block no memory. A bag of a few ids is a short array sorted by id;
+// past sixteen ids (a hub) it is an open-addressing table, so that every
+// insertion, erasure and count costs the same whatever the bag's size.
+// Walks over a table come in no particular order.
 #ifndef MAROVEL_MODEL_NODE_BAG_H_
 #define MAROVEL_MODEL_NODE_BAG_H_
 
@@ -36,16 +39,21 @@ class NodeBag {
 
     const_iterator() = default;
     value_type operator*() const {
+      if (at_ == nullptr) return {single_, single_count_};
       const uint64_t count = at_->count;  // 4-byte aligned: copied, not bound
       return {at_->node, count};
     }
     const_iterator& operator++() {
+      if (at_ == nullptr) {
+        single_left_ = false;
+        return *this;
+      }
       ++at_;
       skip_empty();
       return *this;
     }
     friend bool operator==(const const_iterator& a, const const_iterator& b) {
-      return a.at_ == b.at_;
+      return a.at_ == b.at_ && a.single_left_ == b.single_left_;
     }
 
    private:
@@ -53,11 +61,17 @@ class NodeBag {
     const_iterator(const Entry* at, const Entry* end) : at_(at), end_(end) {
       skip_empty();
     }
+    // The one id of a bag that holds it in place.
+    const_iterator(NodeId single, uint64_t count)
+        : single_(single), single_count_(count), single_left_(true) {}
     void skip_empty() {
       while (at_ != end_ && at_->node == kEmpty) ++at_;
     }
     const Entry* at_ = nullptr;
     const Entry* end_ = nullptr;
+    NodeId single_;
+    uint64_t single_count_ = 0;
+    bool single_left_ = false;
   };
 
   // A bag whose blocks come from `pool`, which must outlive it; without a
@@ -84,6 +98,7 @@ class NodeBag {
   // pool.
   void forget_block() {
     assert(pool_ != nullptr);
+    in_place_ = false;
     entries_ = nullptr;
     size_ = 0;
     distinct_ = 0;
@@ -99,8 +114,14 @@ class NodeBag {
   // by a walk over a table. REQUIRES: !empty().
   NodeId first() const;
 
-  const_iterator begin() const { return {entries_, entries_ + used()}; }
-  const_iterator end() const { return {entries_ + used(), entries_ + used()}; }
+  const_iterator begin() const {
+    if (in_place_) return {NodeId(single_), size_};
+    return {entries_, entries_ + used()};
+  }
+  const_iterator end() const {
+    if (in_place_) return {};
+    return {entries_ + used(), entries_ + used()};
+  }
 
   friend bool operator==(const NodeBag& a, const NodeBag& b);
 
@@ -111,7 +132,9 @@ class NodeBag {
   static constexpr int kArrayLog2 = 4;
   static constexpr size_t kArrayLimit = size_t{1} << kArrayLog2;
 
-  size_t capacity() const { return entries_ ? size_t{1} << log2_ : 0; }
+  size_t capacity() const {
+    return !in_place_ && entries_ ? size_t{1} << log2_ : 0;
+  }
   // The entries a walk visits: the used part of an array, a whole table.
   size_t used() const { return hashed_ ? capacity() : distinct_; }
   Entry* allocate(int log2);
@@ -124,12 +147,19 @@ class NodeBag {
   size_t find_slot(NodeId id) const;
   Entry* find_in_array(NodeId id) const;
 
-  Entry* entries_ = nullptr;
+  // Holds the one id `single_` in place of a block, when distinct_ is 1.
+  void hold_in_place(NodeId id);
+
+  union {
+    Entry* entries_ = nullptr;  // unless in_place_
+    uint32_t single_;           // if in_place_: the one id
+  };
   BagPool* pool_ = nullptr;
   uint64_t size_ = 0;
   uint32_t distinct_ = 0;
-  uint8_t log2_ = 0;     // of the block's capacity
-  bool hashed_ = false;  // a table rather than an array
+  uint8_t log2_ = 0;       // of the block's capacity
+  bool hashed_ = false;    // a table rather than an array
+  bool in_place_ = false;  // one id, no block: exactly when distinct_ is 1
 };
 
 }  // namespace marovel

@@ -123,39 +123,73 @@ TEST(NodeBagTest, ManyIdsKeepCountsSortedOrderAndEquality) {
 }
 
 // Random insertions and erasures against a map that is known to count
-// right, through every change of form.
+// right, through every change of form: among a few ids the bag goes from
+// empty to one id held in place to an array and back, among hundreds it
+// grows into a table and shrinks back into an array. Copies and moves of
+// the bag in each form must agree too.
 TEST(NodeBagTest, AgreesWithAMapUnderRandomChanges) {
-  BagPool pool;
-  NodeBag bag(&pool);
-  std::map<NodeId, uint64_t> expected;
-  std::mt19937 random(7);
-  for (int op = 0; op < 40000; ++op) {
-    // Phases of growth and of shrinking, so that the bag grows into a
-    // table and shrinks back into an array several times.
-    const bool growing = (op / 5000) % 2 == 0;
-    const NodeId id(random() % 300);
-    if (random() % 4 != 0 ? growing : !growing) {
-      const uint64_t copies = random() % 3 + 1;
-      bag.insert(id, copies);
-      expected[id] += copies;
-    } else {
-      const auto found = expected.find(id);
-      ASSERT_EQ(bag.erase(id), found == expected.end() ? 0 : found->second)
-          << op;
-      if (found != expected.end()) expected.erase(found);
-    }
-    if (op % 97 == 0) {
-      uint64_t total = 0;
-      for (const auto& [n, copies] : expected) {
-        ASSERT_EQ(bag.count(n), copies) << op;
-        total += copies;
+  for (const uint32_t ids : {2u, 3u, 300u}) {
+    BagPool pool;
+    NodeBag bag(&pool);
+    std::map<NodeId, uint64_t> expected;
+    std::mt19937 random(7);
+    for (int op = 0; op < 40000; ++op) {
+      // Phases of growth and of shrinking, so that the bag changes its form
+      // several times.
+      const bool growing = (op / 5000) % 2 == 0;
+      const NodeId id(random() % ids);
+      if (random() % 4 != 0 ? growing : !growing) {
+        const uint64_t copies = random() % 3 + 1;
+        bag.insert(id, copies);
+        expected[id] += copies;
+      } else {
+        const auto found = expected.find(id);
+        ASSERT_EQ(bag.erase(id), found == expected.end() ? 0 : found->second)
+            << ids << " ids, op " << op;
+        if (found != expected.end()) expected.erase(found);
       }
-      ASSERT_EQ(bag.size(), total) << op;
-      ASSERT_EQ(bag.distinct(), expected.size()) << op;
-      if (!expected.empty()) {
-        ASSERT_EQ(bag.first(), expected.begin()->first);
+      if (op % 97 == 0 || ids < 10) {
+        uint64_t total = 0;
+        for (const auto& [n, copies] : expected) {
+          ASSERT_EQ(bag.count(n), copies) << ids << " ids, op " << op;
+          total += copies;
+        }
+        ASSERT_EQ(bag.size(), total) << ids << " ids, op " << op;
+        ASSERT_EQ(bag.distinct(), expected.size()) << ids << " ids, op " << op;
+        const std::map<NodeId, uint64_t> walked(bag.begin(), bag.end());
+        ASSERT_EQ(walked, expected) << ids << " ids, op " << op;
+        if (!expected.empty()) {
+          ASSERT_EQ(bag.first(), expected.begin()->first);
+        }
+      }
+      if (op % 1001 == 0) {
+        // A copy from operator new, then moved back into the pool's bag.
+        NodeBag copy(bag);
+        ASSERT_TRUE(copy == bag) << ids << " ids, op " << op;
+        NodeBag moved(std::move(copy));
+        ASSERT_TRUE(copy.empty());
+        bag = moved;
+        ASSERT_TRUE(moved == bag) << ids << " ids, op " << op;
       }
     }
+  }
+}
+
+// Assigning an empty bag empties the bag assigned to, whatever its form.
+TEST(NodeBagTest, AssigningAnEmptyBagEmpties) {
+  for (const uint32_t ids : {1u, 2u, 40u}) {
+    BagPool pool;
+    NodeBag bag(&pool);
+    for (uint32_t n = 0; n < ids; ++n) bag.insert(NodeId(n), 2);
+    bag = NodeBag(&pool);
+    EXPECT_TRUE(bag.empty()) << ids;
+    EXPECT_EQ(bag.distinct(), 0u) << ids;
+    EXPECT_TRUE(bag.begin() == bag.end()) << ids;
+    NodeBag other(&pool);
+    for (uint32_t n = 0; n < ids; ++n) other.insert(NodeId(n), 2);
+    other = NodeBag();  // from another pool: copied, not moved
+    EXPECT_TRUE(other.empty()) << ids;
+    EXPECT_EQ(other.distinct(), 0u) << ids;
   }
 }
 

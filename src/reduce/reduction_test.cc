@@ -286,7 +286,9 @@ TEST(RunReductionTest, OutOfMemoryLeavesTheModelWholeOrEmpty) {
       }
     }
     EXPECT_GT(emptied, 0);
-    if (engine == &run_reduction) EXPECT_GT(untouched, 0);
+    if (engine == &run_reduction) {
+      EXPECT_GT(untouched, 0);
+    }
   }
 }
 
