@@ -14,9 +14,8 @@ NodeBag::NodeBag(NodeBag&& other) noexcept
       size_(std::exchange(other.size_, 0)),
       distinct_(std::exchange(other.distinct_, 0)),
       log2_(std::exchange(other.log2_, 0)),
-      hashed_(std::exchange(other.hashed_, false)),
-      in_place_(std::exchange(other.in_place_, false)) {
-  if (in_place_) {
+      hashed_(std::exchange(other.hashed_, false)) {
+  if (in_place()) {
     single_ = other.single_;
   } else {
     entries_ = other.entries_;
@@ -27,7 +26,7 @@ NodeBag::NodeBag(NodeBag&& other) noexcept
 NodeBag& NodeBag::operator=(const NodeBag& other) {
   if (this == &other) return *this;
   clear();
-  if (other.in_place_) {
+  if (other.in_place()) {
     hold_in_place(NodeId(other.single_));
     size_ = other.size_;
     return *this;
@@ -52,13 +51,12 @@ NodeBag& NodeBag::operator=(NodeBag&& other) {
     return *this;
   }
   release();
-  if (other.in_place_) {
+  if (other.in_place()) {
     single_ = other.single_;
   } else {
     entries_ = other.entries_;
   }
   other.entries_ = nullptr;
-  in_place_ = std::exchange(other.in_place_, false);
   size_ = std::exchange(other.size_, 0);
   distinct_ = std::exchange(other.distinct_, 0);
   log2_ = std::exchange(other.log2_, 0);
@@ -80,8 +78,7 @@ void NodeBag::deallocate(Entry* block, int log2) {
 }
 
 void NodeBag::release() {
-  if (!in_place_ && entries_ != nullptr) deallocate(entries_, log2_);
-  in_place_ = false;
+  if (!in_place() && entries_ != nullptr) deallocate(entries_, log2_);
   entries_ = nullptr;
   log2_ = 0;
   hashed_ = false;
@@ -109,7 +106,6 @@ size_t NodeBag::find_slot(NodeId id) const {
 
 void NodeBag::hold_in_place(NodeId id) {
   assert(id != kEmpty);
-  in_place_ = true;
   single_ = id.value;
   distinct_ = 1;
   log2_ = 0;
@@ -117,7 +113,7 @@ void NodeBag::hold_in_place(NodeId id) {
 }
 
 void NodeBag::reshape(int log2, bool hashed) {
-  assert(!in_place_);
+  assert(!in_place());
   Entry* const old = entries_;
   const int old_log2 = log2_;
   const size_t old_used = used();
@@ -145,7 +141,7 @@ void NodeBag::reshape(int log2, bool hashed) {
 void NodeBag::insert(NodeId id, uint64_t copies) {
   assert(id != kEmpty);
   if (copies == 0) return;
-  if (in_place_) {
+  if (in_place()) {
     if (id.value == single_) {
       size_ += copies;
       return;
@@ -154,7 +150,6 @@ void NodeBag::insert(NodeId id, uint64_t copies) {
     // the bag stays as it was.
     const Entry held{NodeId(single_), size_};
     Entry* const block = allocate(1);
-    in_place_ = false;
     entries_ = block;
     log2_ = 1;
     const bool before = id < held.node;
@@ -210,7 +205,7 @@ void NodeBag::insert(NodeId id, uint64_t copies) {
 }
 
 uint64_t NodeBag::erase(NodeId id) {
-  if (in_place_) {
+  if (in_place()) {
     if (id.value != single_) return 0;
     const uint64_t copies = size_;
     clear();
@@ -225,15 +220,15 @@ uint64_t NodeBag::erase(NodeId id) {
     Entry* const end = entries_ + distinct_;
     std::memmove(static_cast<void*>(found), found + 1,
                  sizeof(Entry) * static_cast<size_t>(end - found - 1));
-    --distinct_;
-    if (distinct_ == 1) {
+    if (distinct_ == 2) {
       // The one id left goes in place; its count is what the size keeps.
       const NodeId last = entries_[0].node;
-      release();
+      deallocate(entries_, log2_);
       hold_in_place(last);
       size_ -= copies;
       return copies;
     }
+    --distinct_;
   } else {
     const size_t at = find_slot(id);
     if (entries_[at].node != id) return 0;
@@ -259,7 +254,7 @@ uint64_t NodeBag::erase(NodeId id) {
 }
 
 uint64_t NodeBag::count(NodeId id) const {
-  if (in_place_) return id.value == single_ ? size_ : 0;
+  if (in_place()) return id.value == single_ ? size_ : 0;
   if (entries_ == nullptr) return 0;
   if (!hashed_) {
     const Entry* found = find_in_array(id);
@@ -271,7 +266,7 @@ uint64_t NodeBag::count(NodeId id) const {
 
 NodeId NodeBag::first() const {
   assert(!empty());
-  if (in_place_) return NodeId(single_);
+  if (in_place()) return NodeId(single_);
   if (!hashed_) return entries_[0].node;
   NodeId smallest = kEmpty;
   for (size_t k = 0; k < capacity(); ++k)

@@ -98,7 +98,6 @@ class NodeBag {
   // pool.
   void forget_block() {
     assert(pool_ != nullptr);
-    in_place_ = false;
     entries_ = nullptr;
     size_ = 0;
     distinct_ = 0;
@@ -115,11 +114,11 @@ class NodeBag {
   NodeId first() const;
 
   const_iterator begin() const {
-    if (in_place_) return {NodeId(single_), size_};
+    if (in_place()) return {NodeId(single_), size_};
     return {entries_, entries_ + used()};
   }
   const_iterator end() const {
-    if (in_place_) return {};
+    if (in_place()) return {};
     return {entries_ + used(), entries_ + used()};
   }
 
@@ -133,7 +132,7 @@ class NodeBag {
   static constexpr size_t kArrayLimit = size_t{1} << kArrayLog2;
 
   size_t capacity() const {
-    return !in_place_ && entries_ ? size_t{1} << log2_ : 0;
+    return !in_place() && entries_ ? size_t{1} << log2_ : 0;
   }
   // The entries a walk visits: the used part of an array, a whole table.
   size_t used() const { return hashed_ ? capacity() : distinct_; }
@@ -147,19 +146,21 @@ class NodeBag {
   size_t find_slot(NodeId id) const;
   Entry* find_in_array(NodeId id) const;
 
-  // Holds the one id `single_` in place of a block, when distinct_ is 1.
+  // A bag of one id holds it in `single_`, in place of a block: arrays
+  // have two ids or more, tables more than four.
+  bool in_place() const { return distinct_ == 1; }
+  // Makes the bag one of the one id `id`, in place.
   void hold_in_place(NodeId id);
 
   union {
-    Entry* entries_ = nullptr;  // unless in_place_
-    uint32_t single_;           // if in_place_: the one id
+    Entry* entries_ = nullptr;  // unless in_place()
+    uint32_t single_;           // if in_place(): the one id
   };
   BagPool* pool_ = nullptr;
   uint64_t size_ = 0;
   uint32_t distinct_ = 0;
-  uint8_t log2_ = 0;       // of the block's capacity
-  bool hashed_ = false;    // a table rather than an array
-  bool in_place_ = false;  // one id, no block: exactly when distinct_ is 1
+  uint8_t log2_ = 0;     // of the block's capacity
+  bool hashed_ = false;  // a table rather than an array
 };
 
 }  // namespace marovel
